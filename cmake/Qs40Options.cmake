@@ -1,0 +1,22 @@
+# Warning and sanitizer settings shared by every target of ours.
+add_library(qs40_warnings INTERFACE)
+target_compile_options(qs40_warnings INTERFACE -Wall -Wextra -Werror)
+
+if(QS40_SANITIZE)
+  string(REPLACE ";" "," _qs40_san "${QS40_SANITIZE}")
+  add_compile_options(-fsanitize=${_qs40_san} -fno-omit-frame-pointer -fno-sanitize-recover=all)
+  add_link_options(-fsanitize=${_qs40_san})
+endif()
+
+if(QS40_FUZZ AND NOT CMAKE_CXX_COMPILER_ID STREQUAL "Clang")
+  message(WARNING "QS40_FUZZ needs clang; fuzz targets are not built")
+  set(QS40_FUZZ OFF)
+endif()
+
+# qs40_add_test(name SOURCES ... [LIBS ...] [LABELS ...])
+function(qs40_add_test name)
+  cmake_parse_arguments(T "" "" "SOURCES;LIBS;LABELS" ${ARGN})
+  add_executable(${name} ${T_SOURCES})
+  target_link_libraries(${name} PRIVATE qs40_warnings GTest::gtest GTest::gmock GTest::gtest_main ${T_LIBS})
+  gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 PROPERTIES LABELS "${T_LABELS}")
+endfunction()
