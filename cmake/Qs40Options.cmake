@@ -8,9 +8,15 @@ if(QS40_SANITIZE)
   add_link_options(-fsanitize=${_qs40_san})
 endif()
 
-if(QS40_FUZZ AND NOT CMAKE_CXX_COMPILER_ID STREQUAL "Clang")
-  message(WARNING "QS40_FUZZ needs clang; fuzz targets are not built")
-  set(QS40_FUZZ OFF)
+if(QS40_FUZZ)
+  if(NOT CMAKE_CXX_COMPILER_ID STREQUAL "Clang")
+    message(WARNING "QS40_FUZZ needs clang; fuzz targets are not built")
+    set(QS40_FUZZ OFF)
+  else()
+    # Coverage for the whole core, so that the fuzzers see into it.
+    add_compile_options(-fsanitize=fuzzer-no-link,address,undefined)
+    add_link_options(-fsanitize=address,undefined)
+  endif()
 endif()
 
 # qs40_add_test(name SOURCES ... [LIBS ...] [LABELS ...])

@@ -1,0 +1,38 @@
+// Small arithmetic rules shared by every part of the program.
+#pragma once
+
+#include <cmath>
+#include <cstdint>
+
+namespace qs40 {
+
+// Rounds half away from zero (2.5 -> 3, -2.5 -> -3).
+inline double roundHalfAway(double v) { return std::round(v); }
+
+// Rounds half away from zero into a 32-bit integer, saturating at the type's limits
+// (NaN gives 0).
+inline std::int32_t roundToInt32(double v) {
+    if (std::isnan(v))
+        return 0;
+    const double r = std::round(v);
+    if (r >= 2147483647.0)
+        return INT32_MAX;
+    if (r <= -2147483648.0)
+        return INT32_MIN;
+    return static_cast<std::int32_t>(r);
+}
+
+// Blends colour c towards colour b: per byte b + (c - b) / k, truncated towards zero.
+// Colours are 0x00BBGGRR. k must not be 0.
+inline std::uint32_t blendColor(std::uint32_t c, std::uint32_t b, int k) {
+    std::uint32_t out = 0;
+    for (int shift = 0; shift < 24; shift += 8) {
+        const int cb = static_cast<int>((c >> shift) & 0xFF);
+        const int bb = static_cast<int>((b >> shift) & 0xFF);
+        const int v = bb + (cb - bb) / k;
+        out |= static_cast<std::uint32_t>(v & 0xFF) << shift;
+    }
+    return out;
+}
+
+} // namespace qs40
