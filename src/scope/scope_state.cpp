@@ -212,6 +212,8 @@ int probeFactor(std::optional<Probe> p) {
     return 1;
 }
 
+std::int32_t fftLength(std::int32_t size) { return 1024 << std::clamp(size, 0, 5); }
+
 IntRange amplRange(const ScopeState& state) {
     return state.serviceMode() ? IntRange{0, 511} : IntRange{11, 386};
 }

@@ -232,6 +232,16 @@ struct RunState {
     bool bgView = false;
 };
 
+// Scale-change marks: set by a channel's volts/div buttons, label button and probe items, so
+// that the next parameter computation keeps the channel's trigger level at the same voltage.
+// The computation clears them. Not stored.
+struct ScaleChangeMarks {
+    bool A1 = false, A2 = false;
+    // Volts per division (microvolts, probe included) of the last computation; 0 before the
+    // first one.
+    std::int32_t lastVoltsDivA1 = 0, lastVoltsDivA2 = 0;
+};
+
 struct DataFileName {
     std::string name; // without folder
     bool valid = false;
@@ -257,6 +267,7 @@ struct ScopeState {
     ColorsSection Colors;
     InstrumentInfo Instrument;
     RunState Run;
+    ScaleChangeMarks ScaleChange;
     SessionState Session;
 
     bool has(std::uint32_t capability) const {
@@ -288,6 +299,8 @@ int findGroupMember(GroupId id, std::string_view key);
 std::int64_t timeDivNs(TimeDiv t);
 std::int32_t voltsDivMicrovolts(VoltsDiv v);
 int probeFactor(std::optional<Probe> p); // none behaves as x1
+// FFT length for the stored Size: 1024 << Size, with Size limited to 0..5.
+std::int32_t fftLength(std::int32_t size);
 
 // The amplitude bar's range: 0..511 in service mode, else 11..386.
 struct IntRange {
