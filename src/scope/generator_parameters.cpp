@@ -125,9 +125,8 @@ void setGeneratorParameters(const ScopeState& s, AcquisitionParams& p) {
 
     p.genMode = waveformBits(g.Wave);
     p.genWord1 = truncToInt64(p.genFrequency * kPhaseStep);
-    // Words a mode does not use are sent as 0.
-    p.genWord2 = 0;
-    p.genWord3 = 0;
+    // Words a mode does not use keep the value of the last computation that set them: the
+    // instrument ignores them, and the packet stays what earlier versions sent.
     if (sweep) {
         if (barsAtZero)
             p.genMode = kGenIdleMode;

