@@ -1,0 +1,312 @@
+#include "device/device_descriptions.h"
+#include "device/event.h"
+#include "device/tty_backend.h"
+#include "device/usb_link.h"
+#include "fake_sysfs.h"
+#include "pty_pair.h"
+#include "scripted_ui.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <termios.h>
+#include <thread>
+
+namespace qs40 {
+namespace {
+
+using namespace std::chrono_literals;
+using Bytes = std::vector<std::uint8_t>;
+using testing::FakeSysfs;
+using testing::PtyPair;
+using testing::ScriptedUi;
+
+class TtyBackend : public ::testing::Test {
+protected:
+    void SetUp() override {
+        std::uint32_t count = 0;
+        ASSERT_EQ(backend->listDeviceCount(count), FT_OK);
+        ASSERT_EQ(count, 1u);
+        ASSERT_EQ(backend->openByLocation(kExplicitTtyLocation, handle), FT_OK);
+        ASSERT_NE(handle, kNoHandle);
+    }
+
+    // Waits (boundedly) until the backend has queued `count` bytes.
+    std::uint32_t waitForQueue(std::uint32_t count) {
+        std::uint32_t queued = 0;
+        for (int i = 0; i < 5000; ++i) {
+            if (backend->getQueueStatus(handle, queued) != FT_OK || queued >= count)
+                break;
+            std::this_thread::sleep_for(1ms);
+        }
+        return queued;
+    }
+
+    Bytes readBytes(std::uint32_t length, FtStatus expected = FT_OK) {
+        Bytes buffer(length);
+        std::uint32_t got = 0;
+        EXPECT_EQ(backend->read(handle, buffer.data(), length, got), expected);
+        buffer.resize(got);
+        return buffer;
+    }
+
+    PtyPair pty;
+    std::unique_ptr<TtyD2xx> backend = TtyD2xx::forPath(pty.slavePath());
+    FtHandle handle = kNoHandle;
+};
+
+TEST_F(TtyBackend, ListsThePathAsTheInstrument) {
+    std::string description;
+    std::uint32_t location = 0;
+    EXPECT_EQ(backend->listDescription(0, description), FT_OK);
+    EXPECT_EQ(description, kInstrumentDescription);
+    EXPECT_EQ(backend->listLocation(0, location), FT_OK);
+    EXPECT_EQ(location, kExplicitTtyLocation);
+}
+
+TEST_F(TtyBackend, WritesAndReads) {
+    const Bytes out = {0xFA, 0x00, 0x13, 0x17, 0x0A, 0x0D, 0xFF};
+    std::uint32_t written = 0;
+    ASSERT_EQ(backend->write(handle, out.data(), static_cast<std::uint32_t>(out.size()), written),
+              FT_OK);
+    EXPECT_EQ(written, out.size());
+    EXPECT_EQ(pty.receive(out.size()), out) << "raw: no byte is translated or swallowed";
+
+    const Bytes in = {0x11, 0x13, 0x0D, 0x0A, 0x03, 0x7F, 0xA5};
+    pty.send(in);
+    EXPECT_EQ(waitForQueue(7), 7u);
+    EXPECT_EQ(readBytes(7), in);
+}
+
+TEST_F(TtyBackend, ReadWaitsUpToTheTimeoutForTheWholeLength) {
+    ASSERT_EQ(backend->setTimeouts(handle, 5000, 500), FT_OK);
+    pty.send({1, 2, 3});
+    std::thread late([&] {
+        std::this_thread::sleep_for(50ms);
+        pty.send({4, 5, 6});
+    });
+    EXPECT_EQ(readBytes(6), (Bytes{1, 2, 3, 4, 5, 6}));
+    late.join();
+}
+
+TEST_F(TtyBackend, ReadReturnsWhatArrivedWhenTheTimeoutPasses) {
+    ASSERT_EQ(backend->setTimeouts(handle, 30, 30), FT_OK);
+    EXPECT_TRUE(readBytes(10).empty());
+    pty.send({7, 8, 9});
+    ASSERT_EQ(waitForQueue(3), 3u);
+    EXPECT_EQ(readBytes(10), (Bytes{7, 8, 9}));
+    ASSERT_EQ(backend->setTimeouts(handle, 0, 0), FT_OK);
+    EXPECT_TRUE(readBytes(10).empty()) << "a zero time-out does not wait";
+}
+
+TEST_F(TtyBackend, SignalsTheEventWhenBytesArrive) {
+    Event wake;
+    ASSERT_EQ(backend->setEventNotification(handle, FT_EVENT_RXCHAR, &wake), FT_OK);
+    EXPECT_FALSE(wake.isSet());
+    pty.send({0x55});
+    EXPECT_TRUE(wake.wait(10s));
+    wake.reset();
+    pty.send({0x56});
+    EXPECT_TRUE(wake.wait(10s));
+    EXPECT_EQ(readBytes(2), (Bytes{0x55, 0x56})) << "the notification does not take bytes";
+}
+
+TEST_F(TtyBackend, QueueStatusAndPurge) {
+    std::uint32_t rx = 99, tx = 99, events = 99;
+    ASSERT_EQ(backend->getStatus(handle, rx, tx, events), FT_OK);
+    EXPECT_EQ(rx, 0u);
+    EXPECT_EQ(events, 0u);
+
+    pty.send({1, 2, 3, 4, 5});
+    EXPECT_EQ(waitForQueue(5), 5u);
+    ASSERT_EQ(backend->getStatus(handle, rx, tx, events), FT_OK);
+    EXPECT_EQ(rx, 5u);
+    EXPECT_EQ(events, FT_EVENT_RXCHAR);
+
+    ASSERT_EQ(backend->purge(handle, FT_PURGE_RX | FT_PURGE_TX), FT_OK);
+    ASSERT_EQ(backend->getQueueStatus(handle, rx), FT_OK);
+    EXPECT_EQ(rx, 0u);
+    ASSERT_EQ(backend->setTimeouts(handle, 20, 20), FT_OK);
+    EXPECT_TRUE(readBytes(5).empty());
+
+    pty.send({6});
+    EXPECT_EQ(waitForQueue(1), 1u);
+    EXPECT_EQ(readBytes(1), Bytes{6}) << "bytes after the purge arrive";
+}
+
+TEST_F(TtyBackend, ConfiguresTheTerminal) {
+    // The test's own descriptor on the slave sees the settings the backend applies. It is
+    // opened before the backend's (which holds the terminal exclusively), so the backend
+    // opens the device again.
+    ASSERT_EQ(backend->close(handle), FT_OK);
+    const int fd = ::open(pty.slavePath().c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC);
+    ASSERT_GE(fd, 0);
+    ASSERT_EQ(backend->openByLocation(kExplicitTtyLocation, handle), FT_OK);
+    EXPECT_EQ(backend->resetDevice(handle), FT_OK);
+    EXPECT_EQ(backend->setBaudRate(handle, 2000000), FT_OK);
+    EXPECT_EQ(backend->setDataCharacteristics(handle, FT_BITS_8, FT_STOP_BITS_1, FT_PARITY_NONE),
+              FT_OK);
+    EXPECT_EQ(backend->setFlowControl(handle, FT_FLOW_NONE, 0x13, 0x17), FT_OK);
+    EXPECT_EQ(backend->setLatencyTimer(handle, 0), FT_OK) << "not a USB serial port: ignored";
+    termios t{};
+    ASSERT_EQ(tcgetattr(fd, &t), 0);
+    ::close(fd);
+    EXPECT_EQ(cfgetospeed(&t), static_cast<speed_t>(B2000000));
+    EXPECT_EQ(cfgetispeed(&t), static_cast<speed_t>(B2000000));
+    EXPECT_EQ(t.c_cflag & CSIZE, static_cast<tcflag_t>(CS8));
+    EXPECT_EQ(t.c_cflag & (PARENB | CSTOPB | CRTSCTS), 0u);
+    EXPECT_EQ(t.c_iflag & (IXON | IXOFF | ICRNL | ISTRIP), 0u);
+    EXPECT_EQ(t.c_lflag & (ICANON | ECHO | ISIG), 0u);
+    EXPECT_EQ(t.c_oflag & OPOST, 0u);
+
+    EXPECT_EQ(backend->setBaudRate(handle, 1234567), FT_INVALID_BAUD_RATE);
+    EXPECT_EQ(backend->setDataCharacteristics(handle, 5, FT_STOP_BITS_1, FT_PARITY_NONE),
+              FT_INVALID_PARAMETER);
+    EXPECT_EQ(backend->setFlowControl(handle, 0x0200, 0x13, 0x17), FT_INVALID_PARAMETER);
+}
+
+TEST_F(TtyBackend, ClosedHandleGivesInvalidHandleFromEveryCall) {
+    ASSERT_EQ(backend->close(handle), FT_OK);
+    std::uint32_t a = 0, b = 0, c = 0;
+    std::uint8_t byte = 0;
+    Event wake;
+    const FtStatus statuses[] = {
+        backend->close(handle),
+        backend->resetDevice(handle),
+        backend->setBaudRate(handle, 2000000),
+        backend->setDataCharacteristics(handle, FT_BITS_8, FT_STOP_BITS_1, FT_PARITY_NONE),
+        backend->setFlowControl(handle, FT_FLOW_NONE, 0x13, 0x17),
+        backend->setTimeouts(handle, 500, 500),
+        backend->purge(handle, FT_PURGE_RX | FT_PURGE_TX),
+        backend->setLatencyTimer(handle, 0),
+        backend->setEventNotification(handle, FT_EVENT_RXCHAR, &wake),
+        backend->getQueueStatus(handle, a),
+        backend->getStatus(handle, a, b, c),
+        backend->read(handle, &byte, 1, a),
+        backend->write(handle, &byte, 1, a),
+        backend->resetPort(handle),
+        backend->getQueueStatus(kNoHandle, a),
+        backend->getQueueStatus(handle + 1000, a),
+    };
+    for (std::size_t i = 0; i < std::size(statuses); ++i)
+        EXPECT_EQ(statuses[i], FT_INVALID_HANDLE) << "call " << i;
+}
+
+TEST_F(TtyBackend, HangUpIsAnErrorNotSilence) {
+    std::uint32_t rx = 0;
+    ASSERT_EQ(backend->getQueueStatus(handle, rx), FT_OK);
+    pty.closeMaster();
+    EXPECT_EQ(backend->getQueueStatus(handle, rx), FT_IO_ERROR);
+    std::uint8_t buffer[4] = {};
+    std::uint32_t count = 0;
+    EXPECT_EQ(backend->read(handle, buffer, 4, count), FT_IO_ERROR);
+    EXPECT_EQ(backend->write(handle, buffer, 4, count), FT_IO_ERROR);
+    EXPECT_EQ(backend->close(handle), FT_OK);
+}
+
+TEST_F(TtyBackend, ReopenTakesOverTheEarlierHandle) {
+    FtHandle second = kNoHandle;
+    ASSERT_EQ(backend->openByLocation(kExplicitTtyLocation, second), FT_OK);
+    EXPECT_NE(second, handle);
+    std::uint32_t rx = 0;
+    EXPECT_EQ(backend->getQueueStatus(handle, rx), FT_INVALID_HANDLE);
+    pty.send({42});
+    handle = second;
+    EXPECT_EQ(waitForQueue(1), 1u);
+    EXPECT_EQ(readBytes(1), Bytes{42});
+}
+
+TEST_F(TtyBackend, PortResetKeepsTheHandleAndItsSettings) {
+    Event wake;
+    ASSERT_EQ(backend->setTimeouts(handle, 4000, 4000), FT_OK);
+    ASSERT_EQ(backend->setEventNotification(handle, FT_EVENT_RXCHAR, &wake), FT_OK);
+    ASSERT_EQ(backend->resetPort(handle), FT_OK);
+
+    pty.send({9, 8});
+    EXPECT_TRUE(wake.wait(10s));
+    EXPECT_EQ(readBytes(2), (Bytes{9, 8}));
+    const Bytes out = {1, 2, 3};
+    std::uint32_t written = 0;
+    ASSERT_EQ(backend->write(handle, out.data(), 3, written), FT_OK);
+    EXPECT_EQ(pty.receive(3), out);
+}
+
+TEST_F(TtyBackend, CloseWhileAnotherThreadReadsEndsTheRead) {
+    ASSERT_EQ(backend->setTimeouts(handle, 500, 500), FT_OK);
+    for (int round = 0; round < 20; ++round) {
+        if (round > 0) {
+            ASSERT_EQ(backend->openByLocation(kExplicitTtyLocation, handle), FT_OK);
+        }
+        std::atomic<bool> started = false;
+        std::atomic<FtStatus> last = FT_OK;
+        const FtHandle h = handle;
+        std::thread reader([&] {
+            std::uint8_t buffer[64];
+            std::uint32_t got = 0;
+            FtStatus status = FT_OK;
+            while (status == FT_OK) {
+                started = true;
+                status = backend->read(h, buffer, sizeof buffer, got);
+            }
+            last = status;
+        });
+        std::thread prober([&] {
+            std::uint32_t rx = 0;
+            std::uint32_t written = 0;
+            const std::uint8_t byte = 0;
+            while (backend->getQueueStatus(h, rx) == FT_OK &&
+                   backend->write(h, &byte, 1, written) == FT_OK) {
+            }
+        });
+        while (!started)
+            std::this_thread::yield();
+        pty.send({1, 2, 3});
+        std::this_thread::sleep_for(std::chrono::milliseconds(round % 5));
+        EXPECT_EQ(backend->close(h), FT_OK);
+        reader.join();
+        prober.join();
+        EXPECT_EQ(last.load(), FT_INVALID_HANDLE);
+    }
+}
+
+TEST(TtyBackendScan, OpensAScannedDeviceByItsLocation) {
+    PtyPair pty;
+    FakeSysfs tree;
+    tree.addNode("ttyUSB0", pty.slavePath());
+    tree.addUsbTty("ttyUSB0", 1, "1.4", 5, 0, "FT232R USB UART");
+    auto backend = TtyD2xx::scanning(tree.roots());
+    std::uint32_t count = 0;
+    ASSERT_EQ(backend->listDeviceCount(count), FT_OK);
+    ASSERT_EQ(count, 1u);
+    FtHandle handle = kNoHandle;
+    ASSERT_EQ(backend->openByLocation(0x01000140u, handle), FT_OK);
+    // The USB node of the fake tree does not exist: the reset re-opens the descriptor.
+    EXPECT_EQ(backend->resetPort(handle), FT_OK);
+    const std::uint8_t byte = 0x5A;
+    std::uint32_t written = 0;
+    ASSERT_EQ(backend->write(handle, &byte, 1, written), FT_OK);
+    EXPECT_EQ(pty.receive(1), Bytes{0x5A});
+}
+
+TEST(TtyBackendLink, OpensConfiguresAndNoticesTheLoss) {
+    PtyPair pty;
+    auto backend = TtyD2xx::forPath(pty.slavePath());
+    ScriptedUi ui;
+    Event wake;
+    UsbLink link(*backend, ui, &wake, "qs40");
+    ASSERT_EQ(link.open(), FT_OK);
+    EXPECT_EQ(link.probe(), FT_OK);
+    pty.send({0xA5});
+    EXPECT_TRUE(wake.wait(10s)) << "the configuration asked for the wake event";
+
+    pty.closeMaster(); // the pseudo-terminal is gone, as an unplugged adapter
+    EXPECT_NE(link.probe(), FT_OK);
+    const auto result = checkLink(link, false);
+    EXPECT_EQ(result.outcome, LinkCheckOutcome::Failed);
+    EXPECT_EQ(result.status, FT_DEVICE_NOT_FOUND);
+    ASSERT_EQ(ui.boxes.size(), 1u);
+    EXPECT_EQ(ui.boxes[0].text, "Device not found.");
+}
+
+} // namespace
+} // namespace qs40
