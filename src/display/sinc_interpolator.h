@@ -1,13 +1,15 @@
 // Sin(x)/x interpolation of a sample series at a fraction of a sample interval.
 #pragma once
 
+#include "scope/frame.h"
+
 #include <cstdint>
 #include <span>
 
 namespace qs40 {
 
-// The entry of a sample series that holds no sample, and the interpolator's "no value".
-inline constexpr std::int32_t kNoSample = INT32_MAX;
+// kNoSample (scope/frame.h) is both the entry without a sample and the interpolator's
+// "no value".
 
 // The value of the series at index + tenths / 10, from the 18 samples around that point weighted
 // by the windowed sin(x)/x kernel; taps outside [0, count) or without a sample are extrapolated
