@@ -13,9 +13,6 @@
 namespace qs40 {
 namespace {
 
-// A kind outside the enumeration: the formatter prints the bare number in fixed notation.
-constexpr auto kPlainNumber = static_cast<UnitKind>(-1);
-
 constexpr const char* kScaleNames[] = {" dBV", " dBm (50 ohm)", " dBm (75 ohm)", " dBm (600 ohm)"};
 
 // One analog channel's share of the text: its row and the fields it reads.
@@ -92,7 +89,7 @@ private:
     std::string f(double v, UnitKind kind, int digits) const {
         return fmt(v, kind, digits, in_.decimalSeparator);
     }
-    std::string fixed2(double v) const { return fmt(v, kPlainNumber, 2, in_.decimalSeparator); }
+    std::string fixed2(double v) const { return formatFixed(v, 2, in_.decimalSeparator); }
 
     // A level in dB, or its RMS volts when the user asked for volts and the scale is dBV.
     std::string levelText(double db) const {

@@ -160,11 +160,21 @@ bool isZeroText(const std::string& text) {
 
 } // namespace
 
-std::string fmt(double value, UnitKind kind, int digits, std::string_view decimalSeparator) {
+std::string formatFixed(double value, int decimals, std::string_view decimalSeparator) {
     if (std::isnan(value))
         return "NaN";
     if (std::isinf(value))
         return value < 0 ? "-INF" : "INF";
+    decimals = std::clamp(decimals, 0, kMaxFormatDecimals);
+    std::string number = fixedText(std::fabs(value), decimals, decimalSeparator);
+    if (value < 0 && !isZeroText(number))
+        number.insert(0, 1, '-');
+    return number;
+}
+
+std::string fmt(double value, UnitKind kind, int digits, std::string_view decimalSeparator) {
+    if (!std::isfinite(value))
+        return formatFixed(value, 0, decimalSeparator);
 
     const double magnitude = std::fabs(value);
     const UnitScale scale = scaleFor(magnitude, kind);
@@ -174,12 +184,8 @@ std::string fmt(double value, UnitKind kind, int digits, std::string_view decima
                     : std::max<std::int64_t>(-std::int64_t{digits} - scale.intDigits, 0);
     const int decimals = static_cast<int>(std::min<std::int64_t>(wanted, kMaxFormatDecimals));
 
-    std::string number =
-        fixedText(applyExponent(magnitude, scale.exponent), decimals, decimalSeparator);
-    std::string text;
-    if (value < 0 && !isZeroText(number))
-        text = "-";
-    text += number;
+    const double scaled = applyExponent(magnitude, scale.exponent);
+    std::string text = formatFixed(value < 0 ? -scaled : scaled, decimals, decimalSeparator);
     if (*scale.unit != '\0') {
         text += ' ';
         text += scale.unit;

@@ -26,4 +26,8 @@ inline constexpr int kMaxFormatDecimals = 40;
 // unit.
 std::string fmt(double value, UnitKind kind, int digits, std::string_view decimalSeparator = ".");
 
+// value in fixed notation with the given decimals (0..kMaxFormatDecimals), 15 significant digits,
+// rounded half away from zero, with the same sign, NaN and infinity rules as fmt.
+std::string formatFixed(double value, int decimals, std::string_view decimalSeparator = ".");
+
 } // namespace qs40

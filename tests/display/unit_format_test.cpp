@@ -172,3 +172,23 @@ TEST(UnitFormat, NonFiniteValuesAndOddArguments) {
 
 } // namespace
 } // namespace qs40
+
+namespace qs40 {
+namespace {
+
+TEST(FormatFixed, PrintsTheNumberAlone) {
+    const struct {
+        double value;
+        int decimals;
+        const char* text;
+    } cases[] = {
+        {9.0309, 2, "9.03"}, {-2.5, 0, "-3"}, {-0.001, 2, "0.00"}, {12.345, 1, "12.3"},
+        {1.005, 2, "1.01"},  {7, -3, "7"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(formatFixed(c.value, c.decimals), c.text) << c.value;
+    EXPECT_EQ(formatFixed(0.5, 1, ","), "0,5");
+}
+
+} // namespace
+} // namespace qs40
