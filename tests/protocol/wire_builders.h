@@ -16,8 +16,8 @@ using Bytes = std::vector<std::uint8_t>;
 // sent as 0xFE. Pass corrupt = true for a wrong one.
 inline Bytes sealPacket(Bytes packet, bool corrupt = false) {
     std::uint8_t check = wireCheckByte(xorBytes(std::span(packet).subspan(1)));
-    if (corrupt)
-        check = check == 0x00 ? 0x01 : static_cast<std::uint8_t>(check ^ 0x01);
+    if (corrupt) // a wrong check byte that is still not the sync byte
+        check = check == 0xFE ? std::uint8_t{0xFD} : static_cast<std::uint8_t>(check ^ 0x01);
     packet.push_back(check);
     return packet;
 }
