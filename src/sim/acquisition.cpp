@@ -38,16 +38,16 @@ SimTime Acquisition::recordDuration() const {
     return SimTime(dtNs_ * static_cast<std::int64_t>(positions_));
 }
 
-double Acquisition::levelAt(SimTime t) const {
+double Acquisition::levelAt(double t) const {
     const bool digital = settings_.modeBits & 0x02;
     const int ch = (settings_.modeBits & 0x04) ? 1 : 0;
-    return digital ? (signals_.digital(ch, seconds(t)) ? 1.0 : 0.0)
-                   : transfer_[ch].zero + signals_.analog(ch, seconds(t)) * transfer_[ch].codesPerVolt;
+    return digital ? (signals_.digital(ch, t) ? 1.0 : 0.0)
+                   : transfer_[ch].zero + signals_.analog(ch, t) * transfer_[ch].codesPerVolt;
 }
 
 // Rising edge: armed below the lower threshold, fires above the upper one; falling the other
 // way round. Digital inputs switch between 0 and 1.
-bool Acquisition::beyond(int phase, SimTime t) const {
+bool Acquisition::beyond(int phase, double t) const {
     const bool digital = settings_.modeBits & 0x02;
     const bool falling = settings_.modeBits & 0x10;
     const int ch = (settings_.modeBits & 0x04) ? 1 : 0;
@@ -62,15 +62,15 @@ bool Acquisition::beyond(int phase, SimTime t) const {
     return wantHigh ? v > upper : v < lower;
 }
 
-SimTime Acquisition::refineCrossing(SimTime before, SimTime after) const {
+double Acquisition::refineCrossingNs(SimTime before, SimTime after) const {
     // The firing condition is false at `before` and true at `after`.
-    for (int i = 0; i < 40 && after - before > SimTime(0); ++i) {
-        const SimTime mid = before + (after - before) / 2;
-        if (mid == before)
-            break;
-        (beyond(1, mid) ? after : before) = mid;
+    double lo = static_cast<double>(before.count());
+    double hi = static_cast<double>(after.count());
+    for (int i = 0; i < 48 && hi - lo > 1e-4; ++i) {
+        const double mid = (lo + hi) / 2;
+        (beyond(1, mid * 1e-9) ? hi : lo) = mid;
     }
-    return after;
+    return hi;
 }
 
 std::optional<Acquisition::Trigger> Acquisition::findTrigger(SimTime from) const {
@@ -83,10 +83,10 @@ std::optional<Acquisition::Trigger> Acquisition::findTrigger(SimTime from) const
     SimTime t = from;
     for (std::int64_t k = 0; k * stride < span; ++k, t += step) {
         if (!armed) {
-            armed = beyond(0, t);
+            armed = beyond(0, seconds(t));
             continue;
         }
-        if (!beyond(1, t))
+        if (!beyond(1, seconds(t)))
             continue;
         if (++fired < settings_.triggerCount) {
             armed = false;
@@ -95,12 +95,12 @@ std::optional<Acquisition::Trigger> Acquisition::findTrigger(SimTime from) const
         // The first sample past the crossing within the last stride.
         SimTime sampleTime = t;
         for (SimTime u = t - step + SimTime(dtNs_); u < t; u += SimTime(dtNs_)) {
-            if (beyond(1, u)) {
+            if (beyond(1, seconds(u))) {
                 sampleTime = u;
                 break;
             }
         }
-        return Trigger{sampleTime, refineCrossing(sampleTime - SimTime(dtNs_), sampleTime)};
+        return Trigger{sampleTime, refineCrossingNs(sampleTime - SimTime(dtNs_), sampleTime)};
     }
     return std::nullopt;
 }
@@ -210,14 +210,13 @@ std::optional<AcquiredFrame> Acquisition::take(SimTime now) {
     SimTime triggerSample = ceilTo(now, dtNs_) + SimTime(dtNs_ * prePositions);
     if (trigger) {
         triggerSample = trigger->sampleTime;
-        const SimTime late = trigger->sampleTime - trigger->crossing;
-        f.triggerTime = static_cast<std::uint32_t>(late.count() / kClockNs);
+        const double lateNs = static_cast<double>(trigger->sampleTime.count()) - trigger->crossingNs;
+        f.triggerTime = static_cast<std::uint32_t>(std::max(0.0, lateNs) / kClockNs);
         const bool digital = settings_.modeBits & 0x02;
         const int ch = (settings_.modeBits & 0x04) ? 1 : 0;
         if (digital) {
             const int edge = 2 * ch + ((settings_.modeBits & 0x10) ? 1 : 0);
-            const double phase =
-                static_cast<double>(trigger->crossing.count() % kClockNs) / kClockNs;
+            const double phase = std::fmod(trigger->crossingNs, kClockNs) / kClockNs;
             f.tdcCount = static_cast<std::uint8_t>(
                 std::min(31.0, std::floor(phase * tdcSteps_[static_cast<std::size_t>(edge)])));
         } else {

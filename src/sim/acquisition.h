@@ -47,14 +47,15 @@ public:
 private:
     struct Trigger {
         SimTime sampleTime; // time of the first sample past the crossing
-        SimTime crossing;   // exact crossing time
+        double crossingNs;  // the crossing itself, finer than the clock
     };
     std::optional<Trigger> findTrigger(SimTime from) const;
-    bool beyond(int phase, SimTime t) const; // phase 0: arming condition, 1: firing condition
-    SimTime refineCrossing(SimTime before, SimTime after) const;
+    // Phase 0: the arming condition; 1: the firing condition. t in seconds.
+    bool beyond(int phase, double t) const;
+    double refineCrossingNs(SimTime before, SimTime after) const;
     void sample(AcquiredFrame& f, SimTime first) const;
     void sampleRoll(AcquiredFrame& f, SimTime now) const;
-    double levelAt(SimTime t) const; // trigger source: volts or logic level
+    double levelAt(double t) const; // trigger source: code or logic level
 
     const InputSignals& signals_;
     const AnalogFrontEnd& frontEnd_;
