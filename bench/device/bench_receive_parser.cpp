@@ -14,9 +14,7 @@ namespace {
 struct CountingHandler : qs40::ReceiveHandler {
     std::size_t frames = 0;
     void onStatus(const qs40::StatusBytes&) override {}
-    void onFrame(const qs40::ReceivedFrame& f) override {
-        frames += f.samples.size() == 12500;
-    }
+    void onFrame(const qs40::ReceivedFrame& f) override { frames += f.samples.size() == 12500; }
 };
 
 std::vector<std::uint8_t> frameStream(int frames) {

@@ -38,11 +38,11 @@ FpgaImage readFpgaImageFile(const std::filesystem::path& path) {
         return result;
     }
     if (got != kFpgaImageSize) {
-        result.error = path.string() + ": the FPGA image must be exactly " +
-                       std::to_string(kFpgaImageSize) + " bytes long" +
-                       (got > kFpgaImageSize ? " (the file is longer)."
-                                             : " (the file has " + std::to_string(got) +
-                                                   " bytes).");
+        result.error =
+            path.string() + ": the FPGA image must be exactly " + std::to_string(kFpgaImageSize) +
+            " bytes long" +
+            (got > kFpgaImageSize ? " (the file is longer)."
+                                  : " (the file has " + std::to_string(got) + " bytes).");
         return result;
     }
     bytes.resize(kFpgaImageSize);

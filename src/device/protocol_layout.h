@@ -20,11 +20,11 @@ inline constexpr std::size_t kConfigurationMark = 2;
 inline constexpr std::size_t kFpgaVersion = 3;
 inline constexpr std::size_t kFeatureWord = 4; // 2 bytes
 inline constexpr std::size_t kFreqRange = 7;
-inline constexpr std::size_t kFreqCount1 = 8;   // 4 bytes
-inline constexpr std::size_t kFreqCount2 = 12;  // 4 bytes
-inline constexpr std::size_t kSerialNumber = 17; // 4 bytes
-inline constexpr std::size_t kSerialPrefix = 21; // 2 bytes
-inline constexpr std::size_t kTdcConstants = 25; // 4 bytes: D1 rise, D1 fall, D2 rise, D2 fall
+inline constexpr std::size_t kFreqCount1 = 8;     // 4 bytes
+inline constexpr std::size_t kFreqCount2 = 12;    // 4 bytes
+inline constexpr std::size_t kSerialNumber = 17;  // 4 bytes
+inline constexpr std::size_t kSerialPrefix = 21;  // 2 bytes
+inline constexpr std::size_t kTdcConstants = 25;  // 4 bytes: D1 rise, D1 fall, D2 rise, D2 fall
 inline constexpr std::size_t kSupplyMonitor = 49; // 2 bytes, 10-bit ADC count
 } // namespace status_field
 
@@ -43,19 +43,19 @@ inline constexpr std::uint8_t kHeaderD2 = 0x08;
 
 // Decoded tail byte positions.
 namespace tail_field {
-inline constexpr std::size_t kStreamFlags = 0;  // bit 0 stream, bit 1 complete, bit 2 no trigger
-inline constexpr std::size_t kTriggerFlags = 1; // bit 0 pairs, 1 digital, 2 second, 4 slope
-inline constexpr std::size_t kRouting = 2;      // bit 0 paired, 1 analog is A2, 2 digital is D2
-inline constexpr std::size_t kTriggerTime = 4;  // 4 bytes
-inline constexpr std::size_t kPreLength = 8;    // 2 bytes
-inline constexpr std::size_t kPostLength = 10;  // 2 bytes
-inline constexpr std::size_t kDataPresent = 28; // bits 0..3: A1, A2, D1, D2
-inline constexpr std::size_t kRoll = 29;        // bit 0
+inline constexpr std::size_t kStreamFlags = 0;     // bit 0 stream, bit 1 complete, bit 2 no trigger
+inline constexpr std::size_t kTriggerFlags = 1;    // bit 0 pairs, 1 digital, 2 second, 4 slope
+inline constexpr std::size_t kRouting = 2;         // bit 0 paired, 1 analog is A2, 2 digital is D2
+inline constexpr std::size_t kTriggerTime = 4;     // 4 bytes
+inline constexpr std::size_t kPreLength = 8;       // 2 bytes
+inline constexpr std::size_t kPostLength = 10;     // 2 bytes
+inline constexpr std::size_t kDataPresent = 28;    // bits 0..3: A1, A2, D1, D2
+inline constexpr std::size_t kRoll = 29;           // bit 0
 inline constexpr std::size_t kWritePointer = 40;   // 2 bytes
 inline constexpr std::size_t kTriggerPointer = 42; // 2 bytes
 inline constexpr std::size_t kBeforeCrossing = 44;
 inline constexpr std::size_t kAfterCrossing = 45;
-inline constexpr std::size_t kTdcCount = 46; // bits 0..4
+inline constexpr std::size_t kTdcCount = 46;    // bits 0..4
 inline constexpr std::size_t kVariantCode = 66; // 2 bytes
 inline constexpr std::size_t kSequence = 69;
 } // namespace tail_field

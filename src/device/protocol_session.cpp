@@ -11,8 +11,8 @@ namespace qs40 {
 
 ProtocolSession::ProtocolSession(D2xx& d2xx, LinkState& link, FrameHandler* frames)
     : d2xx_(d2xx), link_(link), frames_(frames),
-      pause_([](std::chrono::milliseconds ms) { std::this_thread::sleep_for(ms); }),
-      parser_(*this), readBuffer_(new std::uint8_t[kMaxReadBytes]) {}
+      pause_([](std::chrono::milliseconds ms) { std::this_thread::sleep_for(ms); }), parser_(*this),
+      readBuffer_(new std::uint8_t[kMaxReadBytes]) {}
 
 FtStatus ProtocolSession::sendParameters(const AcquisitionParams& params) {
     d2xx_.purge(handle_, FT_PURGE_TX);
@@ -32,8 +32,7 @@ FtStatus ProtocolSession::sendParameters(const AcquisitionParams& params) {
     parser_.setFrameGeometry(params.recordLength, (params.routingBits & 0x01) != 0);
 
     d2xx_.purge(handle_, FT_PURGE_RX);
-    return d2xx_.write(handle_, packet.data(), static_cast<std::uint32_t>(packet.size()),
-                       written);
+    return d2xx_.write(handle_, packet.data(), static_cast<std::uint32_t>(packet.size()), written);
 }
 
 FtStatus ProtocolSession::writeAll(const std::uint8_t* data, std::size_t length) {
@@ -103,6 +102,8 @@ void ProtocolSession::onFrame(const ReceivedFrame& frame) {
         frames_->onFrame(frame);
 }
 
-void ProtocolSession::onFrameChecksumError() { link_.checksumErrors.fetch_add(1); }
+void ProtocolSession::onFrameChecksumError() {
+    link_.checksumErrors.fetch_add(1);
+}
 
 } // namespace qs40

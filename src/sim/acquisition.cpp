@@ -74,8 +74,8 @@ double Acquisition::refineCrossingNs(SimTime before, SimTime after) const {
 }
 
 std::optional<Acquisition::Trigger> Acquisition::findTrigger(SimTime from) const {
-    const std::int64_t span = std::max<std::int64_t>(
-        2 * static_cast<std::int64_t>(positions_), kMinSearchSpan.count() / dtNs_);
+    const std::int64_t span = std::max<std::int64_t>(2 * static_cast<std::int64_t>(positions_),
+                                                     kMinSearchSpan.count() / dtNs_);
     const std::int64_t stride = std::max<std::int64_t>(1, span / kSearchSteps);
     const SimTime step(dtNs_ * stride);
     bool armed = false;
@@ -181,8 +181,8 @@ void Acquisition::sampleRoll(AcquiredFrame& f, SimTime now) const {
         }
     }
     if (settings_.peakPairs()) // a pair holds the smaller sample first
-        for (auto* v : {&ring.samples.analog[0], &ring.samples.analog[1],
-                        &ring.samples.digital[0], &ring.samples.digital[1]})
+        for (auto* v : {&ring.samples.analog[0], &ring.samples.analog[1], &ring.samples.digital[0],
+                        &ring.samples.digital[1]})
             for (std::size_t i = 0; i + 1 < v->size(); i += 2)
                 if ((*v)[i] > (*v)[i + 1])
                     std::swap((*v)[i], (*v)[i + 1]);
@@ -203,14 +203,15 @@ std::optional<AcquiredFrame> Acquisition::take(SimTime now) {
     const std::int64_t prePositions = settings_.preTrigger / perPosition;
     std::optional<Trigger> trigger;
     if (settings_.triggerCount > 0)
-        trigger = findTrigger(ceilTo(std::max(now, searchFrom_), dtNs_) +
-                              SimTime(dtNs_ * prePositions));
+        trigger =
+            findTrigger(ceilTo(std::max(now, searchFrom_), dtNs_) + SimTime(dtNs_ * prePositions));
     if (!trigger && settings_.triggerCount > 0 && !(settings_.modeBits & 0x20))
         return std::nullopt; // normal mode: wait for the next trigger
     SimTime triggerSample = ceilTo(now, dtNs_) + SimTime(dtNs_ * prePositions);
     if (trigger) {
         triggerSample = trigger->sampleTime;
-        const double lateNs = static_cast<double>(trigger->sampleTime.count()) - trigger->crossingNs;
+        const double lateNs =
+            static_cast<double>(trigger->sampleTime.count()) - trigger->crossingNs;
         f.triggerTime = static_cast<std::uint32_t>(std::max(0.0, lateNs) / kClockNs);
         const bool digital = settings_.modeBits & 0x02;
         const int ch = (settings_.modeBits & 0x04) ? 1 : 0;
@@ -220,8 +221,8 @@ std::optional<AcquiredFrame> Acquisition::take(SimTime now) {
             f.tdcCount = static_cast<std::uint8_t>(
                 std::min(31.0, std::floor(phase * tdcSteps_[static_cast<std::size_t>(edge)])));
         } else {
-            f.beforeCrossing = transfer_[ch].code(
-                signals_.analog(ch, seconds(triggerSample - SimTime(dtNs_))));
+            f.beforeCrossing =
+                transfer_[ch].code(signals_.analog(ch, seconds(triggerSample - SimTime(dtNs_))));
             f.afterCrossing = transfer_[ch].code(signals_.analog(ch, seconds(triggerSample)));
         }
     } else {

@@ -26,7 +26,7 @@ struct AcquiredFrame {
     std::uint32_t triggerTime = 0;    // 10 ns clock ticks from the crossing to the trigger sample
     std::uint8_t beforeCrossing = 0;  // analog source: code before and at the trigger sample
     std::uint8_t afterCrossing = 0;
-    std::uint8_t tdcCount = 0;        // digital source: where the edge fell within 10 ns
+    std::uint8_t tdcCount = 0; // digital source: where the edge fell within 10 ns
 };
 
 class Acquisition {

@@ -16,7 +16,7 @@ struct ZeroCoefficients {
 
 // Sample codes for one channel at fixed settings.
 struct ChannelTransfer {
-    double zero;        // code of 0 V
+    double zero; // code of 0 V
     double codesPerVolt;
     // 0..254: the instrument never sends 0xFF as a sample.
     std::uint8_t code(double volts) const;

@@ -41,9 +41,9 @@ private:
     HostCommandListener& listener_;
     std::size_t imageSize_;
     State state_ = State::Idle;
-    std::vector<std::uint8_t> wire_;   // nibbles of the record so far
-    std::size_t wireLength_ = 0;       // nibbles the record has, once its length is known
-    std::vector<std::uint8_t> image_;  // decoded image bytes so far
+    std::vector<std::uint8_t> wire_;  // nibbles of the record so far
+    std::size_t wireLength_ = 0;      // nibbles the record has, once its length is known
+    std::vector<std::uint8_t> image_; // decoded image bytes so far
     bool haveLowNibble_ = false;
     std::uint8_t lowNibble_ = 0;
 };

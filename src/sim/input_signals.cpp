@@ -6,11 +6,10 @@
 namespace qs40::sim {
 
 DemoSignals::DemoSignals()
-    : DemoSignals({1000.0, 1.0, 0.0, 0.0}, {1000.0, 0.5, 0.0, std::numbers::pi / 2},
-                  {1000.0, 0.5}, {2500.0, 0.25}) {}
+    : DemoSignals({1000.0, 1.0, 0.0, 0.0}, {1000.0, 0.5, 0.0, std::numbers::pi / 2}, {1000.0, 0.5},
+                  {2500.0, 0.25}) {}
 
-DemoSignals::DemoSignals(Sine a1, Sine a2, Square d1, Square d2)
-    : sine_{a1, a2}, square_{d1, d2} {}
+DemoSignals::DemoSignals(Sine a1, Sine a2, Square d1, Square d2) : sine_{a1, a2}, square_{d1, d2} {}
 
 double DemoSignals::analog(int channel, double t) const {
     const Sine& s = sine_[channel & 1];

@@ -38,7 +38,7 @@ struct InstrumentConfig {
     TdcConstants storedTdc{20, 21, 20, 21}; // constants in its memory, reported in the status
     TdcConstants tdcSteps{19, 21, 20, 22};  // the TDCs' true steps per 10 ns
     std::array<ZeroCoefficients, 2> zero{{{3370, 712, 4}, {3345, 731, -3}}};
-    double clockErrorPpm = 12.0;    // reference clock error seen by the frequency meter
+    double clockErrorPpm = 12.0;     // reference clock error seen by the frequency meter
     std::uint16_t supplyCount = 775; // supply monitor ADC: 5.00 V
     std::uint32_t bytesPerSecond = kLineBytesPerSecond; // 0: no pacing
     SimTime statusPeriod = std::chrono::milliseconds(100);

@@ -54,7 +54,9 @@ std::size_t OutputLine::take(std::uint8_t* dst, std::size_t max, SimTime now) {
     return done;
 }
 
-SimTime OutputLine::idleAt() const { return lastEnd_; }
+SimTime OutputLine::idleAt() const {
+    return lastEnd_;
+}
 
 void OutputLine::clear() {
     chunks_.clear();

@@ -13,7 +13,8 @@ namespace qs40::sim {
 std::uint8_t corruptCheckByte(std::uint8_t good);
 
 // Appends 0xFF 0x5A, the 51 bytes nibble-encoded and the check byte.
-void writeStatusPacket(const StatusBytes& status, bool corruptCheck, std::vector<std::uint8_t>& out);
+void writeStatusPacket(const StatusBytes& status, bool corruptCheck,
+                       std::vector<std::uint8_t>& out);
 
 // Appends 0xFF, the header, the sample bytes, the tail nibble-encoded and the check byte.
 void writeFramePacket(std::uint8_t header, std::span<const std::uint8_t> samples,

@@ -248,9 +248,7 @@ FtStatus SimD2xx::setEventNotification(FtHandle handle, std::uint32_t mask, Even
 
 FtStatus SimD2xx::getQueueStatus(FtHandle handle, std::uint32_t& rxBytes) {
     return onHandle(handle, [&](Handle&, Device& d) {
-        rxBytes = d.instrument
-                      ? static_cast<std::uint32_t>(d.instrument->readable(clockNow()))
-                      : 0;
+        rxBytes = d.instrument ? static_cast<std::uint32_t>(d.instrument->readable(clockNow())) : 0;
         return FT_OK;
     });
 }

@@ -64,8 +64,8 @@ std::optional<SimOptions> parseSimSpec(std::string_view spec, std::string* error
         if (key == "variant") {
             const auto code = parseNumber(value, 10);
             if (!code || *code > 0xFFFF)
-                return fail(error, "variant must be a number from 0 to 65535: " +
-                                       std::string(value));
+                return fail(error,
+                            "variant must be a number from 0 to 65535: " + std::string(value));
             options.instrument.variantCode = static_cast<std::int32_t>(*code);
         } else if (key == "devices") {
             if (!parseDevices(value, options.devices))

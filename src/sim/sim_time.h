@@ -9,6 +9,8 @@ using SimTime = std::chrono::nanoseconds;
 
 inline constexpr SimTime kNever = SimTime::max();
 
-inline double seconds(SimTime t) { return std::chrono::duration<double>(t).count(); }
+inline double seconds(SimTime t) {
+    return std::chrono::duration<double>(t).count();
+}
 
 } // namespace qs40::sim

@@ -14,7 +14,7 @@ namespace qs40::test {
 
 struct D2xxCall {
     enum Kind { Purge, Write, GetStatus, Read } kind;
-    std::uint32_t value; // purge mask, write length or read length
+    std::uint32_t value;             // purge mask, write length or read length
     std::vector<std::uint8_t> bytes; // bytes accepted by a write
 };
 
@@ -22,12 +22,12 @@ class FakeD2xx : public D2xx {
 public:
     std::vector<D2xxCall> calls;
     std::deque<std::uint8_t> rx;
-    std::uint32_t writeLimit = UINT32_MAX;        // most bytes one write accepts
-    std::optional<std::size_t> failWrite;         // index among writes that fails
-    std::optional<std::size_t> zeroWrite;         // index among writes that accepts nothing
+    std::uint32_t writeLimit = UINT32_MAX; // most bytes one write accepts
+    std::optional<std::size_t> failWrite;  // index among writes that fails
+    std::optional<std::size_t> zeroWrite;  // index among writes that accepts nothing
     FtStatus getStatusResult = FT_OK;
-    std::uint32_t reportedQueue = 0;              // 0: the real queue length
-    std::uint32_t extraReadCount = 0;             // a broken driver reporting more than it read
+    std::uint32_t reportedQueue = 0;  // 0: the real queue length
+    std::uint32_t extraReadCount = 0; // a broken driver reporting more than it read
     std::size_t writes = 0;
 
     std::vector<D2xxCall> writesOnly() const {

@@ -40,8 +40,8 @@ AcquisitionParams knownParams() {
 Bytes expectedRecord() {
     Bytes r{69, 4};
     // Block A: acquisition settings at address 0x00.
-    Bytes a{30,   0x7F, 0x00, 0,    0x31, 0x06, 4,    0x40, 0x0D, 0x03, 0x00,
-            0xF4, 0x01, 0x94, 0x11, 189,  193,  61,   65,   1};
+    Bytes a{30,   0x7F, 0x00, 0,    0x31, 0x06, 4,   0x40, 0x0D, 0x03,
+            0x00, 0xF4, 0x01, 0x94, 0x11, 189,  193, 61,   65,   1};
     a.insert(a.end(), 11, 0);
     a.push_back(0x8F);
     a.push_back(0x00);
@@ -50,8 +50,8 @@ Bytes expectedRecord() {
     // Block C: sequence, input bytes, offsets, frame interval at 0x45.
     const Bytes c{8, 0x7F, 0x45, 0x2A, 0x0F, 0x17, 0x10, 0x06, 0xFD, 0xFF, 40};
     // Block D: generator at 0x60.
-    const Bytes d{16,   0x7F, 0x60, 0x28, 0x9A, 0x78, 0x56, 0x34, 0x12, 0x0E, 0x0D,
-                  0x0C, 0x0B, 0x0A, 0x40, 0x7D, 0xEF, 0xCD, 0xAB};
+    const Bytes d{16,   0x7F, 0x60, 0x28, 0x9A, 0x78, 0x56, 0x34, 0x12, 0x0E,
+                  0x0D, 0x0C, 0x0B, 0x0A, 0x40, 0x7D, 0xEF, 0xCD, 0xAB};
     for (const Bytes* block : std::initializer_list<const Bytes*>{&a, &b, &c, &d})
         r.insert(r.end(), block->begin(), block->end());
     std::uint8_t check = 0;
@@ -87,8 +87,7 @@ TEST(ParameterPacket, TdcBlockMakesFiveBlocksOfLength76) {
     const Bytes plain = expectedRecord();
     // Blocks A-D unchanged, block E appended before the check byte.
     EXPECT_TRUE(std::equal(plain.begin() + 2, plain.end() - 1, record.begin() + 2));
-    EXPECT_EQ(Bytes(record.begin() + 69, record.end() - 1),
-              (Bytes{4, 0x80, 0x08, 21, 22, 23, 24}));
+    EXPECT_EQ(Bytes(record.begin() + 69, record.end() - 1), (Bytes{4, 0x80, 0x08, 21, 22, 23, 24}));
     std::uint8_t check = 0;
     for (std::size_t i = 0; i + 1 < record.size(); ++i)
         check ^= record[i];
@@ -111,8 +110,8 @@ struct LengthCase {
 
 TEST(FrameSampleLength, FromHeaderBitsRecordLengthAndPairedMode) {
     const LengthCase cases[] = {
-        {0x8F, 5000, false, 12500}, {0x8F, 5000, true, 6250}, {0x80, 5000, false, 0},
-        {0x81, 2000, false, 2000},  {0x84, 2000, false, 500}, {0x8C, 1000, false, 500},
+        {0x8F, 5000, false, 12500}, {0x8F, 5000, true, 6250},    {0x80, 5000, false, 0},
+        {0x81, 2000, false, 2000},  {0x84, 2000, false, 500},    {0x8C, 1000, false, 500},
         {0x83, 20000, true, 20000}, {0x8F, 20000, false, 50000}, {0x8F, -5, false, 0},
         {0x85, 10, true, 6}, // (10 + 2) / 2
     };

@@ -14,7 +14,7 @@ StatusBytes statusWith(std::uint8_t power, std::uint8_t mark) {
     b[4] = 0x1F;
     b[5] = 0x00;
     b[7] = 5;
-    b[8] = 0x10, b[9] = 0x27;                          // count 1 = 10000
+    b[8] = 0x10, b[9] = 0x27;                            // count 1 = 10000
     b[12] = 0x80, b[13] = 0x96, b[14] = 0x98, b[15] = 0; // count 2 = 10000000
     b[17] = 0x78, b[18] = 0x56, b[19] = 0x34, b[20] = 0x12;
     b[21] = 0xCD, b[22] = 0xAB;
@@ -41,9 +41,9 @@ TEST(StatusDecode, EveryFieldFromItsPosition) {
 
 TEST(StatusDecode, SupplyVoltageInHundredthsOfAVolt) {
     EXPECT_EQ(supplyVoltage(0), 0);
-    EXPECT_EQ(supplyVoltage(775), 500);   // 511500 / 1023
+    EXPECT_EQ(supplyVoltage(775), 500); // 511500 / 1023
     EXPECT_EQ(supplyVoltage(1023), 660);
-    EXPECT_EQ(supplyVoltage(774), 499);   // truncated
+    EXPECT_EQ(supplyVoltage(774), 499);      // truncated
     EXPECT_EQ(supplyVoltage(0xFFFF), 42280); // a malformed count does not overflow
 }
 

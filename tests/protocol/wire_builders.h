@@ -39,6 +39,8 @@ inline Bytes framePacket(std::uint8_t header, std::span<const std::uint8_t> samp
     return sealPacket(std::move(p), corrupt);
 }
 
-inline void append(Bytes& to, const Bytes& more) { to.insert(to.end(), more.begin(), more.end()); }
+inline void append(Bytes& to, const Bytes& more) {
+    to.insert(to.end(), more.begin(), more.end());
+}
 
 } // namespace qs40::test

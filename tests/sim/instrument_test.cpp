@@ -168,8 +168,8 @@ TEST_F(InstrumentTest, TriggersOnTheRequestedEdgeOfA1) {
     configure();
     for (const bool falling : {false, true}) {
         AcquisitionParams p = runParams(1000, 10);
-        p.runBits = 0x81;    // A1 only: the sample bytes are the A1 series
-        p.divider = 100;     // 1 us per sample: two periods of the 1 kHz sine
+        p.runBits = 0x81; // A1 only: the sample bytes are the A1 series
+        p.divider = 100;  // 1 us per sample: two periods of the 1 kHz sine
         p.preTrigger = 500;
         p.postTrigger = 500;
         p.triggerCount = 1;
@@ -236,10 +236,10 @@ TEST_F(InstrumentTest, PeakDetectSendsOrderedPairs) {
 }
 
 TEST_F(InstrumentTest, DigitalTriggerReportsTdcCountsBelowTheTrueSteps) {
-    Instrument odd(unpaced(), std::make_shared<DemoSignals>(
-                                  DemoSignals::Sine{1000, 1, 0, 0}, DemoSignals::Sine{1000, 1, 0, 0},
-                                  DemoSignals::Square{1234.567, 0.5},
-                                  DemoSignals::Square{1000, 0.5}));
+    Instrument odd(unpaced(), std::make_shared<DemoSignals>(DemoSignals::Sine{1000, 1, 0, 0},
+                                                            DemoSignals::Sine{1000, 1, 0, 0},
+                                                            DemoSignals::Square{1234.567, 0.5},
+                                                            DemoSignals::Square{1000, 0.5}));
     test::HostCapture h;
     odd.receive(fpgaLoad(kFpgaImageSize), t);
     AcquisitionParams p = runParams(1000, 10);
@@ -318,7 +318,7 @@ TEST_F(InstrumentTest, MalformedCommandsAreCountedAndIgnored) {
     std::vector<std::uint8_t> bad = command(buildParameterPacket(runParams(), 1, std::nullopt));
     bad[10] ^= 0x01; // wrong check
     send(bad);
-    send({kCommandMarker, 0x03, 0x00, 0x1F}); // not a nibble
+    send({kCommandMarker, 0x03, 0x00, 0x1F});       // not a nibble
     send({kCommandMarker, 0x01, 0x00, 0x00, 0x00}); // length below 2
     EXPECT_EQ(inst.stats().commandErrors, 3u);
     EXPECT_EQ(inst.stats().commands, 0u);

@@ -54,7 +54,7 @@ TEST(AnalogFrontEnd, ZeroLevelFollowsTheOffsetCodeThroughTheCoefficients) {
     EXPECT_EQ(t.code(0.0), 191);
     EXPECT_EQ(t.code(1.0), 223); // 1 V at 1 V/div: one division of 32 codes
     EXPECT_EQ(t.code(-10.0), 0);
-    EXPECT_EQ(t.code(10.0), 254); // never 0xFF
+    EXPECT_EQ(t.code(10.0), 254);                                     // never 0xFF
     EXPECT_DOUBLE_EQ(fe.transfer(0, 0x00, 1552).codesPerVolt, 640.0); // 50 mV/div
 }
 

@@ -22,8 +22,8 @@ SimOptions manualOptions(std::vector<AttachedDevice> devices = {AttachedDevice::
 
 class SimD2xxTest : public ::testing::Test {
 protected:
-    SimD2xx d2xx{manualOptions(
-        {AttachedDevice::Foreign, AttachedDevice::Zr40, AttachedDevice::OldScope})};
+    SimD2xx d2xx{
+        manualOptions({AttachedDevice::Foreign, AttachedDevice::Zr40, AttachedDevice::OldScope})};
 
     FtHandle open(std::size_t device) {
         FtHandle h = kNoHandle;

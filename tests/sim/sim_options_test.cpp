@@ -18,9 +18,9 @@ TEST(SimSpec, OptionsAreApplied) {
     const auto o = parseSimSpec("sim:variant=0x3F,devices=foreign+zr40+old,pace=fast,serial=ab12");
     ASSERT_TRUE(o);
     EXPECT_EQ(o->instrument.variantCode, 63);
-    EXPECT_EQ(o->devices, (std::vector<AttachedDevice>{AttachedDevice::Foreign,
-                                                       AttachedDevice::Zr40,
-                                                       AttachedDevice::OldScope}));
+    EXPECT_EQ(o->devices,
+              (std::vector<AttachedDevice>{AttachedDevice::Foreign, AttachedDevice::Zr40,
+                                           AttachedDevice::OldScope}));
     EXPECT_EQ(o->instrument.bytesPerSecond, 0u);
     EXPECT_EQ(o->instrument.serialNumber, 0xAB12u);
     EXPECT_EQ(parseSimSpec("sim:variant=28")->instrument.variantCode, 28);
