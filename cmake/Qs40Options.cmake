@@ -24,5 +24,14 @@ function(qs40_add_test name)
   cmake_parse_arguments(T "" "" "SOURCES;LIBS;LABELS" ${ARGN})
   add_executable(${name} ${T_SOURCES})
   target_link_libraries(${name} PRIVATE qs40_warnings GTest::gtest GTest::gmock GTest::gtest_main ${T_LIBS})
-  gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 PROPERTIES LABELS "${T_LABELS}")
+  gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60)
+  if(T_LABELS)
+    # gtest_discover_tests flattens a list of labels given as PROPERTIES ("core;threads" would
+    # become the label core only), so the labels are set after discovery, on the discovered tests.
+    set(_labels_file ${CMAKE_CURRENT_BINARY_DIR}/${name}_labels.cmake)
+    file(WRITE ${_labels_file} "if(DEFINED ${name}_TESTS)\n"
+      "  set_tests_properties(\${${name}_TESTS} PROPERTIES LABELS \"${T_LABELS}\")\n"
+      "endif()\n")
+    set_property(DIRECTORY APPEND PROPERTY TEST_INCLUDE_FILES ${_labels_file})
+  endif()
 endfunction()
