@@ -36,12 +36,13 @@ void Instrument::receive(std::span<const std::uint8_t> bytes, SimTime now) {
 }
 
 void Instrument::powerCycle(SimTime now) {
-    advance(now);
+    // Nothing is sent while the power is off: time jumps without catching up.
+    now_ = std::max(now, now_);
     configured_ = false;
     registers_.clear();
     line_.clear();
     nextFrame_ = kNever;
-    nextStatus_ = now + config_.statusPeriod;
+    nextStatus_ = now_ + config_.statusPeriod;
 }
 
 bool Instrument::producingFrames() const {
@@ -62,6 +63,10 @@ void Instrument::scheduleFrames(SimTime now) {
 
 void Instrument::advance(SimTime now) {
     now = std::max(now, now_);
+    // Frames that fell due while none could be sent (power failure, lost configuration) are not
+    // sent late in a burst: the acquisition picks up from now.
+    if (!producingFrames() && nextFrame_ < now)
+        nextFrame_ = now;
     for (;;) {
         const SimTime next = std::min(nextStatus_, producingFrames() ? nextFrame_ : kNever);
         if (next > now)
@@ -109,7 +114,9 @@ bool Instrument::takeCorruption() {
     return true;
 }
 
-void Instrument::emit(std::vector<std::uint8_t> packet, SimTime t) {
+bool Instrument::emit(std::vector<std::uint8_t> packet, SimTime t) {
+    if (line_.queued() > kMaxQueuedBytes)
+        return false; // the host is not reading: the bridge's buffers are full
     if (garbage_ > 0) {
         std::vector<std::uint8_t> noise(garbage_);
         for (auto& b : noise) {
@@ -119,6 +126,7 @@ void Instrument::emit(std::vector<std::uint8_t> packet, SimTime t) {
         line_.push(std::move(noise), t);
     }
     line_.push(std::move(packet), t);
+    return true;
 }
 
 StatusBytes Instrument::statusBytes() const {
@@ -154,8 +162,8 @@ void Instrument::sendStatus(SimTime t) {
     std::vector<std::uint8_t> packet;
     packet.reserve(kStatusPacketBytes);
     writeStatusPacket(statusBytes(), takeCorruption(), packet);
-    emit(std::move(packet), t);
-    ++stats_.statusPackets;
+    if (emit(std::move(packet), t))
+        ++stats_.statusPackets;
 }
 
 void Instrument::sendFrame(SimTime t) {
@@ -199,8 +207,8 @@ void Instrument::sendFrame(SimTime t) {
     std::vector<std::uint8_t> packet;
     packet.reserve(length + kTailWireBytes + 3);
     writeFramePacket(header, samples, tail, takeCorruption(), packet);
-    emit(std::move(packet), t);
-    ++stats_.frames;
+    if (emit(std::move(packet), t))
+        ++stats_.frames;
 }
 
 } // namespace qs40::sim

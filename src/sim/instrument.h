@@ -96,7 +96,7 @@ private:
     void scheduleFrames(SimTime now);
     void sendStatus(SimTime t);
     void sendFrame(SimTime t);
-    void emit(std::vector<std::uint8_t> packet, SimTime t);
+    bool emit(std::vector<std::uint8_t> packet, SimTime t);
     bool takeCorruption();
     StatusBytes statusBytes() const;
 

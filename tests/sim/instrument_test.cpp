@@ -302,6 +302,25 @@ TEST_F(InstrumentTest, PowerFailureAndLostConfigurationShowInTheStatusAndStopFra
     EXPECT_EQ(host.frames.size(), during);
 }
 
+TEST_F(InstrumentTest, FramesResumeAfterAPowerFailureWithoutABurst) {
+    configure();
+    run(runParams(1000, 10), 1);
+    inst.setPowerFailure(true);
+    at(t + 5s);
+    const std::size_t before = host.frames.size();
+    inst.setPowerFailure(false);
+    at(t + 100ms);
+    EXPECT_LE(host.frames.size() - before, 11u);
+}
+
+TEST_F(InstrumentTest, OutputStopsGrowingWhenTheHostNeverReads) {
+    configure();
+    run(runParams(5000, 10), 1);
+    for (int i = 0; i < 100; ++i)
+        inst.advance(t += 100ms); // ten seconds of frames and statuses, nothing taken
+    EXPECT_LT(inst.readable(t), (1u << 20) + 20000u);
+}
+
 TEST_F(InstrumentTest, CorruptedCheckBytesAndGarbage) {
     configure();
     run(runParams(1000, 10), 1);
