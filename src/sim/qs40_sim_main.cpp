@@ -48,7 +48,7 @@ bool parseCount(const char* text, unsigned long& out) {
 } // namespace
 
 int main(int argc, char** argv) {
-    std::string spec = "sim:";
+    std::string text = "sim:";
     unsigned long garbage = 0, corrupt = 0;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
@@ -57,9 +57,9 @@ int main(int argc, char** argv) {
             usage(stdout);
             return 0;
         } else if (arg == "--variant" && hasValue) {
-            spec += std::string("variant=") + argv[++i] + ",";
+            text += std::string("variant=") + argv[++i] + ",";
         } else if (arg == "--pace" && hasValue) {
-            spec += std::string("pace=") + argv[++i] + ",";
+            text += std::string("pace=") + argv[++i] + ",";
         } else if (arg == "--garbage" && hasValue && parseCount(argv[i + 1], garbage)) {
             ++i;
         } else if (arg == "--corrupt" && hasValue && parseCount(argv[i + 1], corrupt)) {
@@ -70,11 +70,10 @@ int main(int argc, char** argv) {
             return 2;
         }
     }
-    if (spec.back() == ',')
-        spec.pop_back();
+    if (text.back() == ',')
+        text.pop_back();
     std::string error;
-    const auto options = spec == "sim:" ? qs40::sim::parseSimSpec("sim", &error)
-                                        : qs40::sim::parseSimSpec(spec, &error);
+    const auto options = qs40::sim::parseSimDeviceText(text, &error);
     if (!options) {
         std::fprintf(stderr, "qs40-sim: %s\n", error.c_str());
         return 2;

@@ -45,13 +45,13 @@ std::optional<SimOptions> fail(std::string* error, std::string message) {
 
 } // namespace
 
-std::optional<SimOptions> parseSimSpec(std::string_view spec, std::string* error) {
+std::optional<SimOptions> parseSimDeviceText(std::string_view text, std::string* error) {
     SimOptions options;
-    if (spec == "sim")
+    if (text == "sim")
         return options;
-    if (!spec.starts_with("sim:"))
-        return fail(error, "not a simulated device: " + std::string(spec));
-    std::string_view rest = spec.substr(4);
+    if (!text.starts_with("sim:"))
+        return fail(error, "not a simulated device: " + std::string(text));
+    std::string_view rest = text.substr(4);
     while (!rest.empty()) {
         const std::size_t comma = rest.find(',');
         const std::string_view item = rest.substr(0, comma);

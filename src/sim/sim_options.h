@@ -40,6 +40,6 @@ struct SimOptions {
 };
 
 // Parses a device text as described above; nullopt with *error set when it is not one.
-std::optional<SimOptions> parseSimSpec(std::string_view spec, std::string* error = nullptr);
+std::optional<SimOptions> parseSimDeviceText(std::string_view text, std::string* error = nullptr);
 
 } // namespace qs40::sim

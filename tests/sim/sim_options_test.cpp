@@ -5,8 +5,8 @@
 namespace qs40::sim {
 namespace {
 
-TEST(SimSpec, PlainSimIsOneInstrumentAtTheRealPace) {
-    const auto o = parseSimSpec("sim");
+TEST(SimDeviceText, PlainSimIsOneInstrumentAtTheRealPace) {
+    const auto o = parseSimDeviceText("sim");
     ASSERT_TRUE(o);
     EXPECT_EQ(o->devices, std::vector<AttachedDevice>{AttachedDevice::Zr40});
     EXPECT_EQ(o->instrument.variantCode, 31);
@@ -14,8 +14,8 @@ TEST(SimSpec, PlainSimIsOneInstrumentAtTheRealPace) {
     EXPECT_EQ(o->clock, SimClock::Realtime);
 }
 
-TEST(SimSpec, OptionsAreApplied) {
-    const auto o = parseSimSpec("sim:variant=0x3F,devices=foreign+zr40+old,pace=fast,serial=ab12");
+TEST(SimDeviceText, OptionsAreApplied) {
+    const auto o = parseSimDeviceText("sim:variant=0x3F,devices=foreign+zr40+old,pace=fast,serial=ab12");
     ASSERT_TRUE(o);
     EXPECT_EQ(o->instrument.variantCode, 63);
     EXPECT_EQ(o->devices,
@@ -23,11 +23,11 @@ TEST(SimSpec, OptionsAreApplied) {
                                            AttachedDevice::OldScope}));
     EXPECT_EQ(o->instrument.bytesPerSecond, 0u);
     EXPECT_EQ(o->instrument.serialNumber, 0xAB12u);
-    EXPECT_EQ(parseSimSpec("sim:variant=28")->instrument.variantCode, 28);
-    EXPECT_TRUE(parseSimSpec("sim:devices=")->devices.empty());
+    EXPECT_EQ(parseSimDeviceText("sim:variant=28")->instrument.variantCode, 28);
+    EXPECT_TRUE(parseSimDeviceText("sim:devices=")->devices.empty());
 }
 
-TEST(SimSpec, BadTextsAreRefusedWithAReason) {
+TEST(SimDeviceText, BadTextsAreRefusedWithAReason) {
     const std::pair<const char*, const char*> cases[] = {
         {"usb", "not a simulated device"},
         {"simulator", "not a simulated device"},
@@ -39,10 +39,10 @@ TEST(SimSpec, BadTextsAreRefusedWithAReason) {
         {"sim:serial=xyz", "serial"},
         {"sim:colour=red", "unknown option"},
     };
-    for (const auto& [spec, reason] : cases) {
+    for (const auto& [text, reason] : cases) {
         std::string error;
-        EXPECT_FALSE(parseSimSpec(spec, &error)) << spec;
-        EXPECT_NE(error.find(reason), std::string::npos) << spec << ": " << error;
+        EXPECT_FALSE(parseSimDeviceText(text, &error)) << text;
+        EXPECT_NE(error.find(reason), std::string::npos) << text << ": " << error;
     }
 }
 
