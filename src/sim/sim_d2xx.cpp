@@ -1,0 +1,357 @@
+#include "sim/sim_d2xx.h"
+
+#include <algorithm>
+
+#include "device/event.h"
+
+namespace qs40::sim {
+
+namespace {
+constexpr auto kTick = std::chrono::milliseconds(1);
+constexpr std::uint32_t kFirstLocation = 0x1011;
+} // namespace
+
+SimD2xx::SimD2xx(SimOptions options, std::shared_ptr<const InputSignals> signals)
+    : clock_(options.clock), start_(std::chrono::steady_clock::now()) {
+    for (std::size_t i = 0; i < options.devices.size(); ++i) {
+        Device d;
+        d.kind = options.devices[i];
+        d.location = kFirstLocation + static_cast<std::uint32_t>(i);
+        switch (d.kind) {
+        case AttachedDevice::Zr40:
+            d.description = kZr40Description;
+            d.instrument = std::make_unique<Instrument>(options.instrument, signals);
+            break;
+        case AttachedDevice::Foreign:
+            d.description = kForeignDescription;
+            break;
+        case AttachedDevice::OldScope:
+            d.description = kOldScopeDescription;
+            break;
+        }
+        devices_.push_back(std::move(d));
+    }
+    if (clock_ == SimClock::Realtime)
+        ticker_ = std::thread([this] { tick(); });
+}
+
+SimD2xx::~SimD2xx() {
+    {
+        std::lock_guard lock(mutex_);
+        stop_ = true;
+    }
+    changed_.notify_all();
+    if (ticker_.joinable())
+        ticker_.join();
+}
+
+SimTime SimD2xx::clockNow() const {
+    if (clock_ == SimClock::Manual)
+        return manualNow_;
+    return std::chrono::duration_cast<SimTime>(std::chrono::steady_clock::now() - start_);
+}
+
+SimTime SimD2xx::now() const {
+    std::lock_guard lock(mutex_);
+    return clockNow();
+}
+
+void SimD2xx::advanceAll(SimTime t) {
+    for (Device& d : devices_) {
+        if (!d.plugged || !d.instrument)
+            continue;
+        d.instrument->advance(t);
+        const std::size_t readable = d.instrument->readable(t);
+        if (readable > d.notifiedReadable && d.openBy != kNoHandle) {
+            const Handle& h = handles_.at(d.openBy);
+            if (h.event)
+                h.event->set();
+        }
+        d.notifiedReadable = readable;
+    }
+}
+
+void SimD2xx::sync() {
+    if (clock_ == SimClock::Realtime)
+        advanceAll(clockNow());
+}
+
+void SimD2xx::tick() {
+    Lock lock(mutex_);
+    while (!stop_) {
+        changed_.wait_for(lock, kTick);
+        if (stop_)
+            break;
+        advanceAll(clockNow());
+        changed_.notify_all();
+    }
+}
+
+void SimD2xx::advance(SimTime dt) {
+    {
+        std::lock_guard lock(mutex_);
+        if (clock_ != SimClock::Manual)
+            return;
+        manualNow_ += dt;
+        advanceAll(manualNow_);
+    }
+    changed_.notify_all();
+}
+
+SimD2xx::Device* SimD2xx::pluggedAt(std::uint32_t index) {
+    for (Device& d : devices_) {
+        if (!d.plugged)
+            continue;
+        if (index-- == 0)
+            return &d;
+    }
+    return nullptr;
+}
+
+FtStatus SimD2xx::lookup(FtHandle handle, Handle** h, Device** d) {
+    const auto it = handles_.find(handle);
+    if (it == handles_.end())
+        return FT_INVALID_HANDLE;
+    Device& dev = devices_[it->second.device];
+    if (!dev.plugged || dev.generation != it->second.generation)
+        return FT_IO_ERROR;
+    *h = &it->second;
+    *d = &dev;
+    return FT_OK;
+}
+
+template <class F> FtStatus SimD2xx::onHandle(FtHandle handle, F&& f) {
+    std::lock_guard lock(mutex_);
+    sync();
+    Handle* h = nullptr;
+    Device* d = nullptr;
+    if (const FtStatus status = lookup(handle, &h, &d); status != FT_OK)
+        return status;
+    return f(*h, *d);
+}
+
+FtStatus SimD2xx::listDeviceCount(std::uint32_t& count) {
+    std::lock_guard lock(mutex_);
+    count = static_cast<std::uint32_t>(
+        std::count_if(devices_.begin(), devices_.end(), [](const Device& d) { return d.plugged; }));
+    return FT_OK;
+}
+
+FtStatus SimD2xx::listLocation(std::uint32_t index, std::uint32_t& location) {
+    std::lock_guard lock(mutex_);
+    const Device* d = pluggedAt(index);
+    if (!d)
+        return FT_DEVICE_NOT_FOUND;
+    location = d->location;
+    return FT_OK;
+}
+
+FtStatus SimD2xx::listDescription(std::uint32_t index, std::string& description) {
+    std::lock_guard lock(mutex_);
+    const Device* d = pluggedAt(index);
+    if (!d)
+        return FT_DEVICE_NOT_FOUND;
+    description = d->description.substr(0, kDescriptionBufferSize - 1);
+    return FT_OK;
+}
+
+FtStatus SimD2xx::openByLocation(std::uint32_t location, FtHandle& handle) {
+    std::lock_guard lock(mutex_);
+    sync();
+    for (std::size_t i = 0; i < devices_.size(); ++i) {
+        Device& d = devices_[i];
+        if (!d.plugged || d.location != location)
+            continue;
+        if (d.openBy != kNoHandle)
+            return FT_DEVICE_NOT_OPENED;
+        if (nextHandle_ == kNoHandle)
+            ++nextHandle_;
+        handle = nextHandle_++;
+        handles_[handle] = Handle{i, d.generation};
+        d.openBy = handle;
+        d.notifiedReadable = d.instrument ? d.instrument->readable(clockNow()) : 0;
+        return FT_OK;
+    }
+    return FT_DEVICE_NOT_FOUND;
+}
+
+FtStatus SimD2xx::close(FtHandle handle) {
+    {
+        std::lock_guard lock(mutex_);
+        const auto it = handles_.find(handle);
+        if (it == handles_.end())
+            return FT_INVALID_HANDLE;
+        Device& d = devices_[it->second.device];
+        if (d.openBy == handle)
+            d.openBy = kNoHandle;
+        handles_.erase(it);
+    }
+    changed_.notify_all(); // a read waiting on this handle gives up
+    return FT_OK;
+}
+
+FtStatus SimD2xx::resetDevice(FtHandle handle) {
+    return onHandle(handle, [](Handle&, Device&) { return FT_OK; });
+}
+
+FtStatus SimD2xx::setBaudRate(FtHandle handle, std::uint32_t baud) {
+    return onHandle(handle, [&](Handle& h, Device&) {
+        if (baud == 0)
+            return FT_INVALID_BAUD_RATE;
+        h.baud = baud;
+        return FT_OK;
+    });
+}
+
+FtStatus SimD2xx::setDataCharacteristics(FtHandle handle, std::uint8_t, std::uint8_t,
+                                         std::uint8_t) {
+    return onHandle(handle, [](Handle&, Device&) { return FT_OK; });
+}
+
+FtStatus SimD2xx::setFlowControl(FtHandle handle, std::uint16_t, std::uint8_t, std::uint8_t) {
+    return onHandle(handle, [](Handle&, Device&) { return FT_OK; });
+}
+
+FtStatus SimD2xx::setTimeouts(FtHandle handle, std::uint32_t readMs, std::uint32_t writeMs) {
+    return onHandle(handle, [&](Handle& h, Device&) {
+        h.readTimeoutMs = readMs;
+        h.writeTimeoutMs = writeMs;
+        return FT_OK;
+    });
+}
+
+FtStatus SimD2xx::purge(FtHandle handle, std::uint32_t mask) {
+    return onHandle(handle, [&](Handle&, Device& d) {
+        // Receive: what has crossed the line is dropped; bytes still on their way arrive later.
+        if ((mask & FT_PURGE_RX) && d.instrument) {
+            const SimTime t = clockNow();
+            d.instrument->take(nullptr, d.instrument->readable(t), t);
+            d.notifiedReadable = 0;
+        }
+        return FT_OK; // writes are delivered at once: nothing to purge on the transmit side
+    });
+}
+
+FtStatus SimD2xx::setLatencyTimer(FtHandle handle, std::uint8_t ms) {
+    return onHandle(handle, [&](Handle& h, Device&) {
+        h.latencyMs = ms;
+        return FT_OK;
+    });
+}
+
+FtStatus SimD2xx::setEventNotification(FtHandle handle, std::uint32_t mask, Event* event) {
+    return onHandle(handle, [&](Handle& h, Device&) {
+        h.event = (mask & FT_EVENT_RXCHAR) ? event : nullptr;
+        return FT_OK;
+    });
+}
+
+FtStatus SimD2xx::getQueueStatus(FtHandle handle, std::uint32_t& rxBytes) {
+    return onHandle(handle, [&](Handle&, Device& d) {
+        rxBytes = d.instrument ? static_cast<std::uint32_t>(d.instrument->readable(clockNow())) : 0;
+        return FT_OK;
+    });
+}
+
+FtStatus SimD2xx::getStatus(FtHandle handle, std::uint32_t& rxBytes, std::uint32_t& txBytes,
+                            std::uint32_t& events) {
+    txBytes = events = 0;
+    return getQueueStatus(handle, rxBytes);
+}
+
+FtStatus SimD2xx::read(FtHandle handle, std::uint8_t* buffer, std::uint32_t length,
+                       std::uint32_t& bytesRead) {
+    bytesRead = 0;
+    Lock lock(mutex_);
+    sync();
+    Handle* h = nullptr;
+    Device* d = nullptr;
+    if (const FtStatus status = lookup(handle, &h, &d); status != FT_OK)
+        return status;
+    if (clock_ == SimClock::Realtime) {
+        const auto ready = [&] {
+            if (lookup(handle, &h, &d) != FT_OK || stop_)
+                return true;
+            return d->instrument && d->instrument->readable(clockNow()) >= length;
+        };
+        if (h->readTimeoutMs == 0)
+            changed_.wait(lock, ready);
+        else
+            changed_.wait_for(lock, std::chrono::milliseconds(h->readTimeoutMs), ready);
+        if (const FtStatus status = lookup(handle, &h, &d); status != FT_OK)
+            return status;
+    }
+    if (d->instrument) {
+        const SimTime t = clockNow();
+        bytesRead = static_cast<std::uint32_t>(d->instrument->take(buffer, length, t));
+        d->notifiedReadable = d->instrument->readable(t);
+    }
+    return FT_OK;
+}
+
+FtStatus SimD2xx::write(FtHandle handle, const std::uint8_t* buffer, std::uint32_t length,
+                        std::uint32_t& bytesWritten) {
+    bytesWritten = 0;
+    return onHandle(handle, [&](Handle&, Device& d) {
+        const std::uint32_t n = writeLimit_ ? std::min(length, writeLimit_) : length;
+        if (d.instrument)
+            d.instrument->receive({buffer, n}, clockNow());
+        bytesWritten = n;
+        return FT_OK;
+    });
+}
+
+FtStatus SimD2xx::resetPort(FtHandle handle) {
+    const FtStatus status = onHandle(handle, [&](Handle&, Device& d) {
+        // The device drops off the bus and comes back: every handle on it is finished.
+        ++d.generation;
+        d.openBy = kNoHandle;
+        d.notifiedReadable = 0;
+        if (d.instrument)
+            d.instrument->powerCycle(clockNow());
+        return FT_OK;
+    });
+    changed_.notify_all();
+    return status;
+}
+
+void SimD2xx::unplug(std::size_t device) {
+    {
+        std::lock_guard lock(mutex_);
+        sync();
+        Device& d = devices_.at(device);
+        d.plugged = false;
+        ++d.generation;
+        d.openBy = kNoHandle;
+        d.notifiedReadable = 0;
+    }
+    changed_.notify_all();
+}
+
+void SimD2xx::replug(std::size_t device) {
+    std::lock_guard lock(mutex_);
+    sync();
+    Device& d = devices_.at(device);
+    if (d.plugged)
+        return;
+    d.plugged = true;
+    if (d.instrument)
+        d.instrument->powerCycle(clockNow());
+}
+
+bool SimD2xx::withInstrument(std::size_t device, const std::function<void(Instrument&)>& f) {
+    std::lock_guard lock(mutex_);
+    sync();
+    Device& d = devices_.at(device);
+    if (!d.instrument)
+        return false;
+    f(*d.instrument);
+    return true;
+}
+
+void SimD2xx::setWriteLimit(std::uint32_t bytes) {
+    std::lock_guard lock(mutex_);
+    writeLimit_ = bytes;
+}
+
+} // namespace qs40::sim
