@@ -2,4 +2,5 @@ target_sources(qs40core PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/sinc_interpolator.cpp
   ${CMAKE_CURRENT_LIST_DIR}/unit_format.cpp
   ${CMAKE_CURRENT_LIST_DIR}/trace_drawer.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/plot_marks.cpp
 )
