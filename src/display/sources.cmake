@@ -3,4 +3,5 @@ target_sources(qs40core PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/unit_format.cpp
   ${CMAKE_CURRENT_LIST_DIR}/trace_drawer.cpp
   ${CMAKE_CURRENT_LIST_DIR}/plot_marks.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/layout.cpp
 )
