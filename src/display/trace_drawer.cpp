@@ -16,8 +16,19 @@ constexpr double kHeightLimit = 1 << 20;
 
 constexpr int kMinGapSamples = 5;
 
-// A sample value as a height in pixels above the plot's bottom edge; kNoSample for no value
-// (also when the value cannot be placed, e.g. with a NaN scale).
+// Rounds half away from zero; v must lie well inside the int range. v - trunc(v) is exact, so
+// this equals roundHalfAway without a library call in the per-sample loop.
+int roundSmall(double v) {
+    int t = static_cast<int>(v);
+    const double d = v - t;
+    if (d >= 0.5)
+        ++t;
+    else if (d <= -0.5)
+        --t;
+    return t;
+}
+
+// A sample value as a height in pixels above the plot's bottom edge; kNoSample for no value.
 std::int32_t heightOf(std::int32_t value, const Trace& trace, double pixelsPerCount) {
     if (value == kNoSample)
         return kNoSample;
@@ -25,7 +36,7 @@ std::int32_t heightOf(std::int32_t value, const Trace& trace, double pixelsPerCo
         ((static_cast<double>(value) - trace.zero) * trace.scale + trace.position) * pixelsPerCount;
     if (std::isnan(h))
         return kNoSample;
-    return roundToInt32(std::clamp(h, -kHeightLimit, kHeightLimit));
+    return roundSmall(std::clamp(h, -kHeightLimit, kHeightLimit));
 }
 
 // Half a division of samples, at least five: the faded part of a roll frame after its ring
@@ -51,7 +62,8 @@ void TraceDrawer::draw(Canvas& canvas, const TraceSurface& surface, const Trace&
         surface.height > kMaxPlotSide)
         return;
     if (!std::isfinite(trace.pixelsPerSample) || trace.pixelsPerSample <= 0 ||
-        !std::isfinite(trace.pixelsPerSample * trace.subSampleOffset))
+        !std::isfinite(trace.pixelsPerSample * trace.subSampleOffset) ||
+        !std::isfinite(trace.scale))
         return;
     const double pixelsPerCount = surface.height / 256.0;
     const Columns columns = gather(surface, trace, pixelsPerCount, header);
@@ -85,47 +97,64 @@ TraceDrawer::Columns TraceDrawer::gather(const TraceSurface& surface, const Trac
     const std::int64_t ringStart = header[kHdrRing];
     const std::int64_t ringEnd = ringStart + rollGapSamples(surface.timeDivNs, divider);
 
+    // The columns first collect sample values and turn only their extremes into heights: the
+    // mapping is monotone (rising with a positive scale, falling with a negative one), so the
+    // lowest and highest heights come from the extreme values.
+    const bool rising = !(trace.scale < 0);
+    auto lowerThan = [rising](std::int32_t a, std::int32_t b) { return rising ? a < b : a > b; };
+    int lastUsed = -1;
+
+    const std::int32_t* first = trace.first.data();
+    const std::int32_t* second = trace.second.data();
+    std::int32_t* low = low_.data();
+    std::int32_t* high = high_.data();
+
     // Sub-steps are tenths of a sample; a negative start index begins at sample 0.
     const std::int64_t step = interpolate ? 1 : 10;
     const std::int64_t start = trace.startIndex;
     for (std::int64_t i = start < 0 ? -start * 10 : 0;; i += step) {
-        const double x = pps * static_cast<double>(i) * 0.1 - frac;
-        const std::int64_t w = std::max<std::int64_t>(0, roundToInt32(x));
+        // Held within [-1, 2W + 1] first: beyond either end the column is 0 or past the last.
+        const double x = std::clamp(pps * static_cast<double>(i) * 0.1 - frac, -1.0, w2 + 1.0);
+        const int w = std::max(0, roundSmall(x));
         const std::int64_t a = start + i / 10;
         if (w > w2 || a >= count)
             break;
         const int index = static_cast<int>(a);
-        const int tenths = static_cast<int>(i % 10);
         std::int32_t f;
         std::int32_t s;
         if (interpolate) {
-            f = sincInterpolate(trace.first, index, tenths, count);
+            f = sincInterpolate(trace.first, index, static_cast<int>(i % 10), count);
             s = f;
         } else {
-            f = trace.first[static_cast<std::size_t>(index)];
-            s = trace.second[static_cast<std::size_t>(index)];
+            f = first[index];
+            s = second[index];
         }
-        f = heightOf(f, trace, pixelsPerCount);
-        s = heightOf(s, trace, pixelsPerCount);
 
-        const int column = static_cast<int>(w);
         if (roll) {
             if (out.gapStart < 0 && a >= ringStart && a < ringEnd) {
-                out.gapStart = column;
+                out.gapStart = w;
                 out.gapEnd = w2 + 1;
             } else if (out.gapEnd == w2 + 1 && a >= ringEnd) {
-                out.gapEnd = column;
+                out.gapEnd = w;
             }
         }
 
-        auto& lo = low_[static_cast<std::size_t>(column)];
-        auto& hi = high_[static_cast<std::size_t>(column)];
-        if (f != kNoSample && (lo == kNoSample || f < lo))
+        std::int32_t& lo = low[w];
+        std::int32_t& hi = high[w];
+        if (f != kNoSample && (lo == kNoSample || lowerThan(f, lo)))
             lo = f;
-        if (s != kNoSample && (hi == kNoSample || s > hi))
+        if (s != kNoSample && (hi == kNoSample || lowerThan(hi, s)))
             hi = s;
+        lastUsed = w;
         if (w > lastColumn)
             break;
+    }
+
+    for (int j = 0; j <= lastUsed; ++j) {
+        auto& lo = low_[static_cast<std::size_t>(j)];
+        auto& hi = high_[static_cast<std::size_t>(j)];
+        lo = heightOf(lo, trace, pixelsPerCount);
+        hi = heightOf(hi, trace, pixelsPerCount);
     }
     return out;
 }

@@ -58,7 +58,8 @@ public:
 
     // Draws the trace. header is the frame's header (divider, roll flag and ring position are
     // read from it). Anything that cannot be drawn sensibly (no width or height, pixels per
-    // sample not a positive finite number, a non-finite sub-sample offset) draws nothing.
+    // sample not a positive finite number, a non-finite sub-sample offset or scale) draws
+    // nothing.
     void draw(Canvas& canvas, const TraceSurface& surface, const Trace& trace,
               std::span<const std::int32_t, kHeaderFields> header);
 

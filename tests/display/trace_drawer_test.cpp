@@ -156,6 +156,48 @@ TEST_F(TraceDrawerTest, ManySamplesPerColumnGiveThePeakEnvelope) {
     EXPECT_EQ(lines, expected);
 }
 
+TEST_F(TraceDrawerTest, EnvelopeHoldsForEveryScaleSign) {
+    // A negative scale turns the trace upside down: the lowest height of a column then comes
+    // from its highest first-series value. Checked against heights computed sample by sample.
+    const int n = 200;
+    Series first(n), second(n);
+    for (int k = 0; k < n; ++k) {
+        first[static_cast<std::size_t>(k)] = 60 + (k * 37) % 71;
+        second[static_cast<std::size_t>(k)] = first[static_cast<std::size_t>(k)] + (k * 3) % 9;
+    }
+    for (double scale : {1.7, -1.5, 0.0}) {
+        Trace t;
+        t.mode = DrawMode::Dots;
+        t.first = first;
+        t.second = second;
+        t.count = n;
+        t.color = kColor;
+        t.scale = scale;
+        t.zero = 100;
+        t.position = 128;
+        t.pixelsPerSample = 0.25;
+        canvas.clear();
+        drawer.draw(canvas, surface, t, header);
+
+        auto height = [&](std::int32_t v) {
+            return roundToInt32(((v - 100.0) * scale + 128) * (kHeight / 256.0));
+        };
+        std::vector<LineCall> expected;
+        for (int column = 0; column <= kWidth + 1; ++column) {
+            int lo = INT_MAX, hi = INT_MIN;
+            for (int k = 0; k < n; ++k) {
+                if (roundToInt32(0.25 * (10.0 * k) * 0.1) != column)
+                    continue;
+                lo = std::min(lo, height(first[static_cast<std::size_t>(k)]));
+                hi = std::max(hi, height(second[static_cast<std::size_t>(k)]));
+            }
+            if (lo != INT_MAX)
+                expected.push_back({kLeft + column, yOf(lo), kLeft + column, yOf(hi + 1), kColor});
+        }
+        EXPECT_EQ(canvas.lines(), expected) << "scale " << scale;
+    }
+}
+
 TEST_F(TraceDrawerTest, NegativeStartIndexBeginsWithSampleZeroFurtherRight) {
     const auto lines = draw({50, 60}, DrawMode::Dots, 2.0, -3);
     EXPECT_EQ(lines, (std::vector<LineCall>{dot(16, 50), dot(18, 60)}));
@@ -350,7 +392,9 @@ TEST_F(TraceDrawerTest, BadInputDrawsWhatCanBeDrawnWithinBounds) {
         {"sub-sample offset hugely negative",
          [](Trace& t, auto&, auto&) { t.subSampleOffset = -1e12; }, false},
         {"scale NaN", [&](Trace& t, auto&, auto&) { t.scale = nan; }, true},
+        {"scale infinite", [&](Trace& t, auto&, auto&) { t.scale = -inf; }, true},
         {"scale huge", [](Trace& t, auto&, auto&) { t.scale = 1e200; }, false},
+        {"scale hugely negative", [](Trace& t, auto&, auto&) { t.scale = -1e300; }, false},
         {"count negative", [](Trace& t, auto&, auto&) { t.count = -5; }, true},
         {"count beyond the arrays", [](Trace& t, auto&, auto&) { t.count = INT_MAX; }, false},
         {"start index minimum", [](Trace& t, auto&, auto&) { t.startIndex = INT_MIN; }, true},
