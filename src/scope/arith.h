@@ -35,4 +35,22 @@ inline std::uint32_t blendColor(std::uint32_t c, std::uint32_t b, int k) {
     return out;
 }
 
+// The same with a fractional divisor (the activity indicator fades by 20 / (i + 10)). The
+// quotient is truncated towards zero; a divisor that would push it beyond a byte's range (or is
+// NaN) is held at that range, so no divisor leads to an undefined conversion.
+inline std::uint32_t blendColor(std::uint32_t c, std::uint32_t b, double k) {
+    std::uint32_t out = 0;
+    for (int shift = 0; shift < 24; shift += 8) {
+        const int cb = static_cast<int>((c >> shift) & 0xFF);
+        const int bb = static_cast<int>((b >> shift) & 0xFF);
+        double q = (cb - bb) / k;
+        if (std::isnan(q))
+            q = 0;
+        q = q < -255.0 ? -255.0 : (q > 255.0 ? 255.0 : q);
+        const int v = bb + static_cast<int>(q);
+        out |= static_cast<std::uint32_t>(v & 0xFF) << shift;
+    }
+    return out;
+}
+
 } // namespace qs40
