@@ -33,8 +33,8 @@ inline constexpr std::array<std::uint8_t, 256> kBitReverse8 = [] {
 // The results are those of the plain radix-2 algorithm (bit-reversal permutation, then stages of
 // span 2, 4, ..., n, each twiddle the previous one times the stage's step or the one the
 // previous stage generated), bit for bit; the engine only orders the work for speed. The
-// twiddles of every size are generated that way once per program (the first transform of 32
-// points or more builds them, 1 MB); each engine keeps scratch space for the largest size it has
+// twiddles of every size are generated that way once per program (the first transform builds
+// them, 1 MB); each engine keeps scratch space for the largest size it has
 // run, so that a transform allocates nothing once the engine has seen its size. One engine must
 // not be used from two threads at once.
 class Fft {
