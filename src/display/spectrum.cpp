@@ -10,8 +10,8 @@
 namespace qs40 {
 namespace {
 
-// Angles of the window cosines: 2 pi, 4 pi, 6 pi and 8 pi to seven decimals, as the instrument's
-// levels were calibrated with them.
+// Angles of the window cosines: 2 pi, 4 pi, 6 pi and 8 pi to seven decimals. These decimals, not
+// exact multiples of pi, make the window values (and so the levels) what they have always been.
 constexpr double kAngle1 = 6.2831852;
 constexpr double kAngle2 = 12.5663704;
 constexpr double kAngle3 = 18.8495556;
