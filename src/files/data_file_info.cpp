@@ -1,0 +1,134 @@
+#include "files/data_file_info.h"
+
+#include "scope/variant.h"
+
+#include <array>
+#include <cstdio>
+#include <memory>
+
+namespace qs40 {
+namespace {
+
+constexpr std::array<const char*, kHeaderFields> kFieldNames{
+    "variant code",
+    "sample divider",
+    "A1 volts/div (uV)",
+    "A1 zero level",
+    "A2 volts/div (uV)",
+    "A2 zero level",
+    "frame length",
+    "trigger position",
+    "valid samples",
+    "ring length",
+    "roll frame",
+    "peak-detect pairs",
+    "trigger level",
+    "trigger source",
+    "fine offset A1",
+    "fine offset A2",
+    "fine offset D1",
+    "fine offset D2",
+    "channel mask",
+    "generator second",
+    "generator frequency",
+    "freq. meter range",
+    "freq. meter count 1",
+    "freq. meter count 2",
+    "freq. meter time",
+    "A1 level sum",
+    "A2 level sum",
+    "A1 peak-to-peak",
+    "A2 peak-to-peak",
+    "reserved",
+    "reserved",
+    "reserved",
+    "reserved",
+    "reserved",
+    "reserved",
+    "reserved",
+    "reserved",
+    "reserved",
+    "reserved",
+    "frame counter",
+    "checksum",
+};
+
+constexpr std::array<const char*, kFileChannels> kChannelNames{"A1", "A2", "D1", "D2"};
+
+std::string invalidReason(DataFileStatus status) {
+    switch (status) {
+    case DataFileStatus::OlderFormat:
+        return "Invalid file format (ZR4001).";
+    case DataFileStatus::HeaderTruncated:
+        return "Invalid file format. (the file ends inside the header)";
+    case DataFileStatus::ChecksumError:
+        return "Invalid file format. (CRC error)";
+    default:
+        return "Invalid file format.";
+    }
+}
+
+std::string headerLines(const FrameHeader& h) {
+    std::string out = "Header:\n";
+    for (int i = 0; i < kHeaderFields; ++i) {
+        char line[96];
+        std::snprintf(line, sizeof line, "  %2d  %-20s %d\n", i, kFieldNames[i], h[i]);
+        out += line;
+    }
+    return out;
+}
+
+std::string sampleLines(const DataFileReport& r) {
+    const FrameHeader& h = r.fileHeader;
+    std::string channels;
+    std::string inFile;
+    for (int c = 0; c < kFileChannels; ++c) {
+        if (!fileHasChannel(h, c))
+            continue;
+        channels += channels.empty() ? "" : " ";
+        channels += kChannelNames[c];
+        inFile += inFile.empty() ? "" : ", ";
+        inFile += std::string(kChannelNames[c]) + " " + std::to_string(r.loaded[c]);
+    }
+    std::string out;
+    out += "Channels: " + (channels.empty() ? std::string("none") : channels) + "\n";
+    out += fileHasPairs(h) ? "Peak detection: on, 2 bytes per sample\n"
+                           : "Peak detection: off, 1 byte per sample\n";
+    out += "Samples per channel: " + std::to_string(h[kHdrValid]) + "\n";
+    if (h[kHdrValid] > kMaxSamples)
+        out += "Only the first " + std::to_string(kMaxSamples) + " samples of each channel load\n";
+    if (!channels.empty())
+        out += "Samples in the file: " + inFile + "\n";
+    if (r.endedEarly)
+        out += "The file ends before its last sample; the rest shows no sample\n";
+    if (r.trailingBytes)
+        out += "Bytes follow the last sample; they are not read\n";
+    return out;
+}
+
+} // namespace
+
+DataFileDescription describeDataFile(DataFileInput& input, const std::string& name) {
+    auto frame = std::make_unique<FrameData>();
+    const DataFileReport report = decodeDataFile(input, *frame);
+    if (report.status != DataFileStatus::Loaded)
+        return {false, name + ": " + invalidReason(report.status) + "\n"};
+    const FrameHeader& h = report.fileHeader;
+    std::string text = "File: " + name + "\n";
+    text += "Variant: " + std::to_string(h[kHdrVariant]) + " " + variantName(h[kHdrVariant]) + "\n";
+    text += sampleLines(report);
+    text += headerLines(h);
+    return {true, text};
+}
+
+DataFileDescription describeDataFile(const std::string& path) {
+    std::FILE* file = std::fopen(path.c_str(), "rb");
+    if (file == nullptr)
+        return {false, path + ": File not found.\n"};
+    StdioDataFileInput input(file);
+    DataFileDescription d = describeDataFile(input, path);
+    std::fclose(file);
+    return d;
+}
+
+} // namespace qs40
