@@ -1,0 +1,1 @@
+qs40_add_fuzzer(fuzz_data_file fuzz_data_file.cpp)

@@ -1,0 +1,39 @@
+// Reads arbitrary bytes as a data file. Whatever loads must write back to a file that loads to
+// the same frame.
+#include "files/data_file_format.h"
+#include "files/data_file_info.h"
+
+#include <cstdint>
+#include <cstdlib>
+#include <memory>
+#include <span>
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    using namespace qs40;
+    static auto frame = std::make_unique<FrameData>();
+    static auto again = std::make_unique<FrameData>();
+    MemoryDataFileInput input(std::span(data, size));
+    const DataFileReport report = decodeDataFile(input, *frame);
+
+    MemoryDataFileInput described(std::span(data, size));
+    const DataFileDescription d = describeDataFile(described, "fuzz.qsd");
+    if (d.valid != (report.status == DataFileStatus::Loaded))
+        std::abort();
+    if (report.status != DataFileStatus::Loaded)
+        return 0;
+    if (frame->header[kHdrValid] < 0 || frame->header[kHdrValid] > kMaxSamples)
+        std::abort();
+
+    prepareHeaderForFile(frame->header);
+    const std::string bytes = encodeDataFile(*frame);
+    MemoryDataFileInput back(
+        std::span(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()));
+    const DataFileReport second = decodeDataFile(back, *again);
+    if (second.status != DataFileStatus::Loaded || second.endedEarly || second.trailingBytes ||
+        again->header != frame->header)
+        std::abort();
+    for (int s = 0; s < kSeriesCount; ++s)
+        if (again->series[s] != frame->series[s])
+            std::abort();
+    return 0;
+}
