@@ -27,14 +27,18 @@ ChannelColors blended(const ChannelColors& c, ColorRef background) {
             blendColor(c.d1, background, 2), blendColor(c.d2, background, 2)};
 }
 
-bool hasSamples(const HeaderFields& h) { return h[kHdrLength] > 0; }
+bool hasSamples(const HeaderFields& h) {
+    return h[kHdrLength] > 0;
+}
 
 DrawMode drawModeOf(std::int32_t m) {
     return m == 1 ? DrawMode::Vectors : m == 2 ? DrawMode::Sinxx : DrawMode::Dots;
 }
 
 // The digital channels have no interpolated view.
-DrawMode digitalMode(DrawMode m) { return m == DrawMode::Sinxx ? DrawMode::Vectors : m; }
+DrawMode digitalMode(DrawMode m) {
+    return m == DrawMode::Sinxx ? DrawMode::Vectors : m;
+}
 
 // Plot pixels per sample of a frame: plot width x divider x 10 ns / (10 divisions' time). None
 // without a time per division.
@@ -72,8 +76,7 @@ public:
           cur_(in.frames.current->header), bg_(in.frames.background->header) {}
 
     FrameOutput run() {
-        out_.rebuiltFor =
-            checkFrameVariant(st_, cur_, in_.variantFlags, in_.ui, in_.rebuild);
+        out_.rebuiltFor = checkFrameVariant(st_, cur_, in_.variantFlags, in_.ui, in_.rebuild);
         out_.caption = windowCaption(st_, cur_, bg_);
         fixScrollRange();
         clearPlot();
@@ -227,12 +230,12 @@ private:
                  swapped ? 18 : 2);
         if (c.CH_A2 && in_.params.voltsDivA2 > 0)
             draw(kA2First, kHdrFineA2, mode, backgroundColors_.a2,
-                 static_cast<double>(bg_[kHdrVoltsDivA2]) / in_.params.voltsDivA2,
-                 bg_[kHdrZeroA2], abovePosition(levels.A2_Zero));
+                 static_cast<double>(bg_[kHdrVoltsDivA2]) / in_.params.voltsDivA2, bg_[kHdrZeroA2],
+                 abovePosition(levels.A2_Zero));
         if (c.CH_A1 && in_.params.voltsDivA1 > 0)
             draw(kA1First, kHdrFineA1, mode, backgroundColors_.a1,
-                 static_cast<double>(bg_[kHdrVoltsDivA1]) / in_.params.voltsDivA1,
-                 bg_[kHdrZeroA1], abovePosition(levels.A1_Zero));
+                 static_cast<double>(bg_[kHdrVoltsDivA1]) / in_.params.voltsDivA1, bg_[kHdrZeroA1],
+                 abovePosition(levels.A1_Zero));
     }
 
     void currentFrame() {

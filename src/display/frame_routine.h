@@ -31,11 +31,11 @@ namespace qs40 {
 // What spectrum is shown this pass.
 enum FftState : int {
     kFftNone = 0,
-    kFftA1 = 1,             // spectrum of A1 drawn
-    kFftA2 = 2,             // spectrum of A2 drawn
-    kFftA1Unavailable = 3,  // A1 asked for: fewer than 128 valid samples or no A1 data
-    kFftA2Unavailable = 4,  // A2 asked for: the same for A2
-    kFftPeakDetection = 5,  // asked for on a frame taken with peak detection
+    kFftA1 = 1,            // spectrum of A1 drawn
+    kFftA2 = 2,            // spectrum of A2 drawn
+    kFftA1Unavailable = 3, // A1 asked for: fewer than 128 valid samples or no A1 data
+    kFftA2Unavailable = 4, // A2 asked for: the same for A2
+    kFftPeakDetection = 5, // asked for on a frame taken with peak detection
 };
 
 struct FrameInput {
@@ -49,9 +49,9 @@ struct FrameInput {
     Ui& ui;
     const RebuildInterface& rebuild;
     VariantCheckFlags& variantFlags;
-    Spectrum& spectrum;           // kept between calls: the info text reads its results
-    ActivityIndicator& activity;  // the synchronised callback draws it between frames too
-    int scrollPosition = 0;       // ScrollBar_X_POS: the sample at the plot's left edge
+    Spectrum& spectrum;          // kept between calls: the info text reads its results
+    ActivityIndicator& activity; // the synchronised callback draws it between frames too
+    int scrollPosition = 0;      // ScrollBar_X_POS: the sample at the plot's left edge
     bool running = false;
     bool single = false;
     bool frameMark = false;  // a frame was decoded since the last call

@@ -11,9 +11,7 @@ std::optional<std::int32_t> checkFrameVariant(const ScopeState& state, const Hea
                                               const RebuildInterface& rebuild) {
     const std::int32_t code = frame[kHdrVariant];
     // Read again after a rebuild: the switch changes Device_Type_Code.
-    auto mismatch = [&] {
-        return frame[kHdrLength] > 0 && code != state.System.Device_Type_Code;
-    };
+    auto mismatch = [&] { return frame[kHdrLength] > 0 && code != state.System.Device_Type_Code; };
     auto switchTo = [&]() -> std::optional<std::int32_t> {
         if (!rebuild)
             return std::nullopt;
@@ -25,10 +23,9 @@ std::optional<std::int32_t> checkFrameVariant(const ScopeState& state, const Hea
     const bool ru = state.russian();
     const std::string caption = ru ? "Предупреждение" : "Warning";
     if (flags.askOnChange && mismatch()) {
-        const std::string text =
-            (ru ? "Перестроить интерфейс для " : "Change interface for ") + variantName(code) + "? ";
-        if (ui.messageBox(caption, text, BoxIcon::Exclamation, BoxButtons::YesNo) ==
-            BoxAnswer::Yes)
+        const std::string text = (ru ? "Перестроить интерфейс для " : "Change interface for ") +
+                                 variantName(code) + "? ";
+        if (ui.messageBox(caption, text, BoxIcon::Exclamation, BoxButtons::YesNo) == BoxAnswer::Yes)
             rebuilt = switchTo();
         else
             flags.askOnChange = false;
