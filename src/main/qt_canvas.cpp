@@ -130,39 +130,56 @@ void QtCanvas::rasterLine(int x1, int y1, int x2, int y2, QRgb color) {
     if (aMax < 0 || bMax < 0)
         return;
 
-    // The steps whose major coordinate lies in the image.
     Wide lo = 0, hi = n - 1;
-    lo = std::max<Wide>(lo, sa > 0 ? -a1 : a1 - aMax);
-    hi = std::min<Wide>(hi, sa > 0 ? aMax - a1 : a1);
-    // The minor offsets that lie in the image, and the steps that reach them (k rises with i).
-    const Wide kLo = std::max<Wide>(0, sb > 0 ? -b1 : b1 - bMax);
-    const Wide kHi = std::min<Wide>(m, sb > 0 ? bMax - b1 : b1);
-    if (kLo > kHi)
-        return;
-    if (m > 0) {
-        lo = std::max(lo, ceilDiv(2 * Wide{n} * kLo - n, 2 * Wide{m}));
-        hi = std::min(hi, ceilDiv(2 * Wide{n} * (kHi + 1) - n, 2 * Wide{m}) - 1);
+    const std::int64_t w = image_.width(), h = image_.height();
+    const bool inside =
+        x1 >= 0 && x1 < w && y1 >= 0 && y1 < h && x2 >= 0 && x2 < w && y2 >= 0 && y2 < h;
+    if (!inside) {
+        // The steps whose major coordinate lies in the image.
+        lo = std::max<Wide>(lo, sa > 0 ? -a1 : a1 - aMax);
+        hi = std::min<Wide>(hi, sa > 0 ? aMax - a1 : a1);
+        // The minor offsets that lie in the image, and the steps that reach them (k rises
+        // with i).
+        const Wide kLo = std::max<Wide>(0, sb > 0 ? -b1 : b1 - bMax);
+        const Wide kHi = std::min<Wide>(m, sb > 0 ? bMax - b1 : b1);
+        if (kLo > kHi)
+            return;
+        if (m > 0) {
+            lo = std::max(lo, ceilDiv(2 * Wide{n} * kLo - n, 2 * Wide{m}));
+            hi = std::min(hi, ceilDiv(2 * Wide{n} * (kHi + 1) - n, 2 * Wide{m}) - 1);
+        }
+        if (lo > hi)
+            return;
     }
-    if (lo > hi)
-        return;
 
-    uchar* bits = image_.bits();
-    const qsizetype stride = image_.bytesPerLine();
-    const Wide start = 2 * lo * m + n;
-    auto k = static_cast<std::int64_t>(start / (2 * Wide{n}));
-    auto rem = static_cast<std::int64_t>(start % (2 * Wide{n}));
+    // Walk the pixels by their offset in the image: one step along the major axis per pixel,
+    // one along the minor axis whenever the rounded minor offset grows.
+    std::int64_t k = 0;
+    std::int64_t rem = n;
+    if (lo != 0) {
+        const Wide start = 2 * lo * m + n;
+        k = static_cast<std::int64_t>(start / (2 * Wide{n}));
+        rem = static_cast<std::int64_t>(start % (2 * Wide{n}));
+    }
     const auto first = static_cast<std::int64_t>(lo);
-    const auto last = static_cast<std::int64_t>(hi);
-    for (std::int64_t i = first; i <= last; ++i) {
-        const std::int64_t a = a1 + sa * i;
-        const std::int64_t b = b1 + sb * k;
-        const std::int64_t x = xMajor ? a : b;
-        const std::int64_t y = xMajor ? b : a;
-        reinterpret_cast<QRgb*>(bits + y * stride)[x] = color;
-        rem += 2 * m;
-        if (rem >= 2 * n) {
-            rem -= 2 * n;
-            ++k;
+    const auto count = static_cast<std::int64_t>(hi - lo) + 1;
+    const std::int64_t a = a1 + sa * first;
+    const std::int64_t b = b1 + sb * k;
+    const std::int64_t x = xMajor ? a : b;
+    const std::int64_t y = xMajor ? b : a;
+    const qsizetype stride = image_.bytesPerLine() / static_cast<qsizetype>(sizeof(QRgb));
+    QRgb* const pixels = reinterpret_cast<QRgb*>(image_.bits());
+    std::int64_t at = y * stride + x;
+    const std::int64_t stepA = xMajor ? sa : sa * stride;
+    const std::int64_t stepB = xMajor ? sb * stride : sb;
+    const std::int64_t twoM = 2 * m, twoN = 2 * n;
+    for (std::int64_t i = 0; i < count; ++i) {
+        pixels[at] = color;
+        at += stepA;
+        rem += twoM;
+        if (rem >= twoN) {
+            rem -= twoN;
+            at += stepB;
         }
     }
 }

@@ -102,8 +102,11 @@ TEST(QtCanvas, ClippedLinesKeepTheirPixels) {
     // Lines reaching far outside the image set exactly the pixels of the whole line that fall
     // inside it.
     std::mt19937 rng(11);
-    std::uniform_int_distribution<int> coord(-60, 120);
-    for (int t = 0; t < 400; ++t) {
+    std::uniform_int_distribution<int> wide(-60, 120);
+    std::uniform_int_distribution<int> inside(0, 47);
+    for (int t = 0; t < 600; ++t) {
+        // Every other line lies wholly inside the image.
+        auto coord = [&](std::mt19937& g) { return t % 2 ? inside(g) : wide(g); };
         const int x1 = coord(rng), y1 = coord(rng), x2 = coord(rng), y2 = coord(rng);
         QImage image = blank();
         QtCanvas canvas(image);
