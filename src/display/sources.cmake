@@ -10,3 +10,10 @@ target_sources(qs40core PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/plot_marks.cpp
   ${CMAKE_CURRENT_LIST_DIR}/layout.cpp
 )
+target_sources(qs40core PRIVATE
+  ${CMAKE_CURRENT_LIST_DIR}/window_caption.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/generator_readout.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/color_swatches.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/variant_prompt.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/frame_routine.cpp
+)
