@@ -200,18 +200,20 @@ void FrameDecoder::place(const Layout& f, FrameData& data) const {
             continue;
         }
         const std::int32_t* w = workOf(ch);
-        // Two stretches: k = 0 .. l - rotation - 1 go to rotation.., the rest wrap to 0.
-        std::int32_t dest = f.rotation;
-        for (std::int32_t k = 0; k < l; ++k, ++dest) {
-            if (dest == l)
-                dest = 0;
+        // Positions k < l - rotation go to k + rotation, the rest wrap round to the start.
+        const auto stretch = [&](std::int32_t k0, std::int32_t k1, std::int32_t dest) {
             if (f.pairs) {
-                first[dest] = w[2 * k];
-                second[dest] = w[2 * k + 1];
+                for (std::int32_t k = k0; k < k1; ++k, ++dest) {
+                    first[dest] = w[2 * k];
+                    second[dest] = w[2 * k + 1];
+                }
             } else {
-                first[dest] = second[dest] = w[k];
+                std::copy(w + k0, w + k1, first + dest);
+                std::copy(w + k0, w + k1, second + dest);
             }
-        }
+        };
+        stretch(0, l - f.rotation, f.rotation);
+        stretch(l - f.rotation, l, 0);
         std::fill(first + f.valid, first + kMaxSamples, kNoSample);
         std::fill(second + f.valid, second + kMaxSamples, kNoSample);
     }
