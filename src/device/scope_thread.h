@@ -4,7 +4,8 @@
 //
 // Stopping: requestStop() sets the terminate flag, refuses further synchronised calls (also
 // releasing one that waits for the GUI thread) and wakes the loop; join() waits for it. So the
-// GUI thread may join without serving events, and close the device handle afterwards.
+// GUI thread may join without serving events, and close the device handle afterwards. A
+// stopped thread is not started again: its synchronised calls stay refused.
 #pragma once
 
 #include <atomic>
