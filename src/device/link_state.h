@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <mutex>
 
+#include "device/d2xx.h"
 #include "device/protocol_packet.h"
 
 namespace qs40 {
@@ -64,6 +65,12 @@ struct LinkState {
     std::atomic<bool> statusReadyRequest{false}; // redraw the activity indicator
     std::atomic<bool> displayRequest{false};
     std::atomic<bool> running{false};
+    std::atomic<bool> single{false};
+    // Requests to the acquisition thread: send the parameter packet; load the FPGA image.
+    std::atomic<bool> sendParametersRequest{false};
+    std::atomic<bool> configureRequest{false};
+    // The last D2XX status of the open, the probe or a parameter send.
+    std::atomic<FtStatus> linkStatus{FT_OK};
     std::atomic<std::uint32_t> checksumErrors{0}; // frame check byte mismatches, running count
     // Sequence number of the last parameter packet built; frames must echo it.
     std::atomic<std::uint8_t> parameterSequence{0};
