@@ -203,6 +203,7 @@ std::optional<AcquiredFrame> Acquisition::triggeredFrame(SimTime now) {
         armed_ = false;
         AcquiredFrame f = record(freeTriggerIndex(deadline));
         f.streamFlags = 0x04; // no trigger reference
+        f.truth.armedAt = armedAt_;
         nextRecord_ = f.completeAt;
         return f;
     }
@@ -212,6 +213,7 @@ std::optional<AcquiredFrame> Acquisition::triggeredFrame(SimTime now) {
     AcquiredFrame f = record(triggerIndex);
     f.triggerTime = static_cast<std::uint32_t>(before - triggerIndex * divider_);
     f.truth.crossingNs = hit->crossingNs;
+    f.truth.armedAt = armedAt_;
     if (digitalTrigger()) {
         const std::size_t edge =
             2 * static_cast<std::size_t>(triggerChannel()) + (fallingEdge() ? 1 : 0);
@@ -260,6 +262,7 @@ std::optional<AcquiredFrame> Acquisition::take(SimTime now) {
     const SimTime earliest = std::max(now, nextRecord_) + dt_ * prePositions_;
     AcquiredFrame f = record(freeTriggerIndex(earliest));
     f.streamFlags = 0x04;
+    f.truth.armedAt = earliest;
     nextRecord_ = f.completeAt;
     return f;
 }

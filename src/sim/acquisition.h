@@ -45,6 +45,7 @@ namespace qs40::sim {
 struct FrameTruth {
     SimTime sampleInterval{0};
     SimTime triggerSample{0}; // instant of the (analog) sample at the trigger position
+    SimTime armedAt{0};       // from when the trigger could fire
     double crossingNs = std::numeric_limits<double>::quiet_NaN(); // NaN: no trigger
 };
 
