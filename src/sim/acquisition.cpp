@@ -41,7 +41,8 @@ void Acquisition::restart(const InstrumentSettings& s, SimTime now) {
     channels_ = carriedChannels(s.runBits, s.routingBits);
     divider_ = std::max<std::int64_t>(1, s.divider);
     dt_ = SimTime(kTickNs * divider_);
-    entries_ = static_cast<std::size_t>(s.recordLength());
+    // The ring pointers are 16-bit: no record is longer than they can reach.
+    entries_ = std::min<std::size_t>(static_cast<std::size_t>(s.recordLength()), 0xFFFF);
     perPosition_ = s.peakPairs() ? 2 : 1;
     positions_ = entries_ / static_cast<std::size_t>(perPosition_);
     prePositions_ =
