@@ -3,18 +3,30 @@
 #include <algorithm>
 #include <cmath>
 
+#include "sim/waveform.h"
+
 namespace qs40::sim {
 
 namespace {
 
-constexpr std::int64_t kClockNs = 10;
-// Trigger search budget per frame: enough for slow signals at the fastest sample rate.
-constexpr std::int64_t kSearchSteps = 65536;
-constexpr SimTime kMinSearchSpan = std::chrono::milliseconds(5);
+constexpr std::int64_t kTickNs = 10;
+constexpr int kMaxPairLooks = 16;
+// Trigger search: looks per call, and how far ahead of `now` a call may look.
+constexpr std::int64_t kSearchLooks = 65536;
+constexpr SimTime kMinLookahead = std::chrono::milliseconds(5);
+constexpr std::uint64_t kNoiseSeed = 0xAD0C0DEull;
 
-SimTime ceilTo(SimTime t, std::int64_t stepNs) {
-    const std::int64_t n = t.count();
-    return SimTime((n + stepNs - 1) / stepNs * stepNs);
+SimTime ceilTo(SimTime t, SimTime step) {
+    const std::int64_t n = t.count(), s = step.count();
+    return SimTime((n + s - 1) / s * s);
+}
+
+std::int64_t floorDiv(std::int64_t a, std::int64_t b) {
+    return a / b - ((a % b != 0) && ((a < 0) != (b < 0)));
+}
+
+std::int64_t floorMod(std::int64_t a, std::int64_t b) {
+    return a - floorDiv(a, b) * b;
 }
 
 } // namespace
@@ -27,213 +39,232 @@ void Acquisition::restart(const InstrumentSettings& s, SimTime now) {
     transfer_[0] = frontEnd_.transfer(0, s.inputA1, s.offsetA1);
     transfer_[1] = frontEnd_.transfer(1, s.inputA2, s.offsetA2);
     channels_ = carriedChannels(s.runBits, s.routingBits);
-    dtNs_ = kClockNs * std::max<std::int64_t>(1, s.divider);
-    entries_ = static_cast<std::size_t>(s.recordLength());
-    positions_ = s.peakPairs() ? entries_ / 2 : entries_;
-    start_ = ceilTo(now, dtNs_);
-    searchFrom_ = start_;
+    divider_ = std::max<std::int64_t>(1, s.divider);
+    dt_ = SimTime(kTickNs * divider_);
+    // The ring pointers are 16-bit: no record is longer than they can reach.
+    entries_ = std::min<std::size_t>(static_cast<std::size_t>(s.recordLength()), 0xFFFF);
+    perPosition_ = s.peakPairs() ? 2 : 1;
+    positions_ = entries_ / static_cast<std::size_t>(perPosition_);
+    prePositions_ =
+        std::min<std::int64_t>(s.preTrigger / perPosition_, static_cast<std::int64_t>(positions_));
+    start_ = ceilTo(now, dt_);
+    nextRecord_ = start_;
+    armed_ = false;
+    alignPeriod_ = SimTime{0};
+    updateCoupling();
+    ring_ = emptyRecord();
+    rollTaken_ = 0;
+}
+
+void Acquisition::alignFreeRunning(SimTime origin, SimTime period) {
+    alignOrigin_ = origin;
+    alignPeriod_ = period;
 }
 
 SimTime Acquisition::recordDuration() const {
-    return SimTime(dtNs_ * static_cast<std::int64_t>(positions_));
+    return dt_ * static_cast<std::int64_t>(positions_);
 }
 
-double Acquisition::levelAt(double t) const {
-    const bool digital = settings_.modeBits & 0x02;
-    const int ch = (settings_.modeBits & 0x04) ? 1 : 0;
-    return digital ? (signals_.digital(ch, t) ? 1.0 : 0.0)
-                   : transfer_[ch].zero + signals_.analog(ch, t) * transfer_[ch].codesPerVolt;
-}
-
-// Rising edge: armed below the lower threshold, fires above the upper one; falling the other
-// way round. Digital inputs switch between 0 and 1.
-bool Acquisition::beyond(int phase, double t) const {
-    const bool digital = settings_.modeBits & 0x02;
-    const bool falling = settings_.modeBits & 0x10;
-    const int ch = (settings_.modeBits & 0x04) ? 1 : 0;
-    const double v = levelAt(t);
-    if (digital) {
-        const bool high = v > 0.5;
-        return (phase == 0) == falling ? high : !high;
-    }
-    const double lower = settings_.thresholds[2 * ch];
-    const double upper = settings_.thresholds[2 * ch + 1];
-    const bool wantHigh = (phase == 1) != falling;
-    return wantHigh ? v > upper : v < lower;
-}
-
-double Acquisition::refineCrossingNs(SimTime before, SimTime after) const {
-    // The firing condition is false at `before` and true at `after`.
-    double lo = static_cast<double>(before.count());
-    double hi = static_cast<double>(after.count());
-    for (int i = 0; i < 48 && hi - lo > 1e-4; ++i) {
-        const double mid = (lo + hi) / 2;
-        (beyond(1, mid * 1e-9) ? hi : lo) = mid;
-    }
-    return hi;
-}
-
-std::optional<Acquisition::Trigger> Acquisition::findTrigger(SimTime from) const {
-    const std::int64_t span = std::max<std::int64_t>(2 * static_cast<std::int64_t>(positions_),
-                                                     kMinSearchSpan.count() / dtNs_);
-    const std::int64_t stride = std::max<std::int64_t>(1, span / kSearchSteps);
-    const SimTime step(dtNs_ * stride);
-    bool armed = false;
-    int fired = 0;
-    SimTime t = from;
-    for (std::int64_t k = 0; k * stride < span; ++k, t += step) {
-        if (!armed) {
-            armed = beyond(0, seconds(t));
-            continue;
-        }
-        if (!beyond(1, seconds(t)))
-            continue;
-        if (++fired < settings_.triggerCount) {
-            armed = false;
-            continue;
-        }
-        // The first sample past the crossing within the last stride.
-        SimTime sampleTime = t;
-        for (SimTime u = t - step + SimTime(dtNs_); u < t; u += SimTime(dtNs_)) {
-            if (beyond(1, seconds(u))) {
-                sampleTime = u;
-                break;
-            }
-        }
-        return Trigger{sampleTime, refineCrossingNs(sampleTime - SimTime(dtNs_), sampleTime)};
-    }
-    return std::nullopt;
-}
-
-void Acquisition::sample(AcquiredFrame& f, SimTime first) const {
-    const bool pairs = settings_.peakPairs();
+void Acquisition::updateCoupling() {
     for (int ch = 0; ch < 2; ++ch) {
-        const bool analog = channels_ & (kChannelA1 << ch);
-        const bool digital = channels_ & (kChannelD1 << ch);
-        if (analog)
-            f.samples.analog[ch].resize(entries_);
-        if (digital)
-            f.samples.digital[ch].resize(entries_);
-        for (std::size_t k = 0; k < positions_; ++k) {
-            const double t = seconds(first + SimTime(dtNs_ * static_cast<std::int64_t>(k)));
-            const double half = seconds(SimTime(dtNs_ / 2));
-            if (analog) {
-                const std::uint8_t a = transfer_[ch].code(signals_.analog(ch, t));
-                if (pairs) {
-                    const std::uint8_t b = transfer_[ch].code(signals_.analog(ch, t + half));
-                    f.samples.analog[ch][2 * k] = std::min(a, b);
-                    f.samples.analog[ch][2 * k + 1] = std::max(a, b);
-                } else {
-                    f.samples.analog[ch][k] = a;
-                }
-            }
-            if (digital) {
-                const std::uint8_t a = signals_.digital(ch, t) ? 1 : 0;
-                if (pairs) {
-                    const std::uint8_t b = signals_.digital(ch, t + half) ? 1 : 0;
-                    f.samples.digital[ch][2 * k] = std::min(a, b);
-                    f.samples.digital[ch][2 * k + 1] = std::max(a, b);
-                } else {
-                    f.samples.digital[ch][k] = a;
-                }
-            }
-        }
+        const std::uint8_t input = ch == 0 ? settings_.inputA1 : settings_.inputA2;
+        dc_[ch] = AnalogFrontEnd::acCoupled(input) ? signals_.dcLevel(ch) : 0.0;
     }
 }
 
-// A roll stream: the circular record fills continuously from the restart; position p holds the
-// latest sample whose index is p modulo the record; positions not yet written hold the zero
-// level.
-void Acquisition::sampleRoll(AcquiredFrame& f, SimTime now) const {
-    const std::int64_t m = static_cast<std::int64_t>(positions_);
-    const std::int64_t taken = now > start_ ? (now - start_).count() / dtNs_ : 0;
-    const int perPosition = settings_.peakPairs() ? 2 : 1;
-    AcquiredFrame ring;
+int Acquisition::comparatorCode(double ns) const {
+    const int ch = triggerChannel();
+    if (digitalTrigger())
+        return signals_.digital(ch, ns * 1e-9) ? 1 : 0;
+    const ChannelTransfer& k = transfer_[ch];
+    const double level = k.zero + (signals_.analog(ch, ns * 1e-9) - dc_[ch]) * k.codesPerVolt;
+    return static_cast<int>(std::clamp(std::round(level), 0.0, 255.0));
+}
+
+std::uint8_t Acquisition::sampleCode(int ch, double ns) const {
+    const ChannelTransfer& k = transfer_[ch];
+    double level = k.zero + (signals_.analog(ch, ns * 1e-9) - dc_[ch]) * k.codesPerVolt;
+    if (noise_ > 0)
+        level += noise_ * noiseValue(kNoiseSeed + ch, static_cast<std::int64_t>(std::floor(ns)));
+    return static_cast<std::uint8_t>(std::clamp(std::round(level), 0.0, 254.0));
+}
+
+FrameSamples Acquisition::emptyRecord() const {
+    FrameSamples f;
     for (int ch = 0; ch < 2; ++ch) {
         if (channels_ & (kChannelA1 << ch))
-            ring.samples.analog[ch].resize(entries_);
+            f.analog[ch].assign(entries_, static_cast<std::uint8_t>(std::clamp(
+                                              std::round(transfer_[ch].zero), 0.0, 254.0)));
         if (channels_ & (kChannelD1 << ch))
-            ring.samples.digital[ch].resize(entries_);
+            f.digital[ch].assign(entries_, 0);
     }
+    return f;
+}
+
+// Sample `index` (its instant is index x the sample interval) into ring place `place`.
+void Acquisition::samplePosition(std::int64_t index, std::size_t place, FrameSamples& out) const {
+    const double t0 = static_cast<double>(index * dt_.count());
+    const std::size_t at = place * static_cast<std::size_t>(perPosition_);
+    if (!pairs()) {
+        for (int ch = 0; ch < 2; ++ch) {
+            if (!out.analog[ch].empty())
+                out.analog[ch][at] = sampleCode(ch, t0);
+            if (!out.digital[ch].empty())
+                out.digital[ch][at] =
+                    signals_.digital(ch, (t0 - static_cast<double>(dt_.count()) / 2) * 1e-9);
+        }
+        return;
+    }
+    const std::int64_t looks = std::min<std::int64_t>(divider_, kMaxPairLooks);
     for (int ch = 0; ch < 2; ++ch) {
-        auto& a = ring.samples.analog[ch];
-        auto& d = ring.samples.digital[ch];
-        for (std::int64_t p = 0; p < m; ++p) {
-            const std::int64_t latest = taken - 1 - ((taken - 1 - p) % m + m) % m;
-            const auto at = static_cast<std::size_t>(p * perPosition);
-            if (latest < 0) {
-                for (int e = 0; e < perPosition; ++e) {
-                    if (!a.empty())
-                        a[at + e] = transfer_[ch].code(0.0);
-                    if (!d.empty())
-                        d[at + e] = 0;
-                }
-                continue;
+        const bool analog = !out.analog[ch].empty(), digital = !out.digital[ch].empty();
+        std::uint8_t aLow = 255, aHigh = 0, dLow = 1, dHigh = 0;
+        for (std::int64_t i = 0; i < looks && (analog || digital); ++i) {
+            const double t = t0 + static_cast<double>(i * divider_ / looks * kTickNs);
+            if (analog) {
+                const std::uint8_t c = sampleCode(ch, t);
+                aLow = std::min(aLow, c);
+                aHigh = std::max(aHigh, c);
             }
-            const double t = seconds(start_ + SimTime(dtNs_ * latest));
-            for (int e = 0; e < perPosition; ++e) {
-                const double te = t + e * seconds(SimTime(dtNs_ / 2));
-                if (!a.empty())
-                    a[at + e] = transfer_[ch].code(signals_.analog(ch, te));
-                if (!d.empty())
-                    d[at + e] = signals_.digital(ch, te) ? 1 : 0;
+            if (digital) {
+                const std::uint8_t b = signals_.digital(ch, t * 1e-9) ? 1 : 0;
+                dLow = std::min(dLow, b);
+                dHigh = std::max(dHigh, b);
             }
         }
+        if (analog) {
+            out.analog[ch][at] = aLow;
+            out.analog[ch][at + 1] = aHigh;
+        }
+        if (digital) {
+            out.digital[ch][at] = dLow;
+            out.digital[ch][at + 1] = dHigh;
+        }
     }
-    if (settings_.peakPairs()) // a pair holds the smaller sample first
-        for (auto* v : {&ring.samples.analog[0], &ring.samples.analog[1], &ring.samples.digital[0],
-                        &ring.samples.digital[1]})
-            for (std::size_t i = 0; i + 1 < v->size(); i += 2)
-                if ((*v)[i] > (*v)[i + 1])
-                    std::swap((*v)[i], (*v)[i + 1]);
-    f.samples = std::move(ring.samples);
+}
+
+// The record whose trigger position holds sample `triggerIndex`, in ring order.
+AcquiredFrame Acquisition::record(std::int64_t triggerIndex) const {
+    AcquiredFrame f;
+    f.samples = emptyRecord();
+    const auto m = static_cast<std::int64_t>(positions_);
+    const std::int64_t first = triggerIndex - prePositions_;
+    for (std::int64_t j = first; j < first + m; ++j)
+        samplePosition(j, static_cast<std::size_t>(floorMod(j, m)), f.samples);
+    if (m > 0) {
+        f.triggerPointer = static_cast<std::uint16_t>(floorMod(triggerIndex, m) * perPosition_);
+        f.writePointer = static_cast<std::uint16_t>(floorMod(first, m) * perPosition_);
+    }
+    f.completeAt = dt_ * (first + m);
+    f.truth.sampleInterval = dt_;
+    f.truth.triggerSample = dt_ * triggerIndex;
+    return f;
+}
+
+std::int64_t Acquisition::freeTriggerIndex(SimTime earliest) const {
+    SimTime t = ceilTo(earliest, dt_);
+    if (alignPeriod_ > SimTime{0}) {
+        const SimTime from = std::max(t, alignOrigin_);
+        t = alignOrigin_ + ceilTo(from - alignOrigin_, alignPeriod_);
+    }
+    return t / dt_;
+}
+
+std::optional<AcquiredFrame> Acquisition::triggeredFrame(SimTime now) {
+    if (!armed_) {
+        armed_ = true;
+        armedAt_ = ceilTo(std::max(now, nextRecord_), dt_) + dt_ * prePositions_;
+        TriggerEdge edge;
+        edge.digital = digitalTrigger();
+        edge.falling = fallingEdge();
+        edge.lower = settings_.thresholds[2 * static_cast<std::size_t>(triggerChannel())];
+        edge.upper = settings_.thresholds[2 * static_cast<std::size_t>(triggerChannel()) + 1];
+        search_.reset(edge, settings_.triggerCount, armedAt_.count() / kTickNs);
+    }
+    const bool autoMode = (settings_.modeBits & 0x20) != 0;
+    const SimTime deadline = armedAt_ + kAutoTimeout;
+    const SimTime lookahead = std::max(2 * recordDuration(), kMinLookahead);
+    SimTime until = now + lookahead;
+    if (autoMode)
+        until = std::min(until, deadline);
+    const std::int64_t toTick = until.count() / kTickNs;
+
+    const double detail = signals_.detailSeconds(triggerChannel(), digitalTrigger());
+    std::int64_t step = std::max<std::int64_t>(1, (toTick - search_.next()) / kSearchLooks);
+    if (detail > 0) {
+        step = std::max<std::int64_t>(1, static_cast<std::int64_t>(detail * 1e9) / kTickNs);
+        // Fallen too far behind to catch up: nobody watched the gap.
+        search_.skipTo(now.count() / kTickNs - step * kSearchLooks / 2);
+    }
+    const auto hit =
+        search_.run([this](double ns) { return comparatorCode(ns); }, toTick, step, kSearchLooks);
+    if (!hit) {
+        if (!autoMode || until < deadline)
+            return std::nullopt;
+        armed_ = false;
+        AcquiredFrame f = record(freeTriggerIndex(deadline));
+        f.streamFlags = 0x04; // no trigger reference
+        f.truth.armedAt = armedAt_;
+        nextRecord_ = f.completeAt;
+        return f;
+    }
+    armed_ = false;
+    const std::int64_t before = hit->tickAfter - 1;
+    const std::int64_t triggerIndex = floorDiv(before, divider_);
+    AcquiredFrame f = record(triggerIndex);
+    f.triggerTime = static_cast<std::uint32_t>(before - triggerIndex * divider_);
+    f.truth.crossingNs = hit->crossingNs;
+    f.truth.armedAt = armedAt_;
+    if (digitalTrigger()) {
+        const std::size_t edge =
+            2 * static_cast<std::size_t>(triggerChannel()) + (fallingEdge() ? 1 : 0);
+        const double early =
+            (static_cast<double>(hit->tickAfter * kTickNs) - hit->crossingNs) / kTickNs;
+        f.tdcCount =
+            static_cast<std::uint8_t>(std::clamp(std::round(early * tdcSteps_[edge]), 0.0, 31.0));
+    } else {
+        f.beforeCrossing =
+            static_cast<std::uint8_t>(comparatorCode(static_cast<double>(before * kTickNs)));
+        f.afterCrossing = static_cast<std::uint8_t>(
+            comparatorCode(static_cast<double>(hit->tickAfter * kTickNs)));
+    }
+    nextRecord_ = f.completeAt;
+    return f;
+}
+
+AcquiredFrame Acquisition::rollFrame(SimTime now) {
+    const auto m = static_cast<std::int64_t>(positions_);
+    std::int64_t taken = now > start_ ? (now - start_) / dt_ : 0;
+    if (!(settings_.modeBits & 0x08))
+        taken = std::min(taken, m); // a single roll stops when the ring is full
+    const std::int64_t first = start_ / dt_;
+    for (std::int64_t k = std::max(rollTaken_, taken - m); k < taken; ++k)
+        samplePosition(first + k, static_cast<std::size_t>(k % m), ring_);
+    rollTaken_ = std::max(rollTaken_, taken);
+
+    AcquiredFrame f;
+    f.samples = ring_;
     const bool complete = m > 0 && taken >= m;
     f.streamFlags = static_cast<std::uint8_t>(0x01 | (complete ? 0x02 : 0) | 0x04);
-    f.writePointer = static_cast<std::uint16_t>(m > 0 ? (taken % m) * perPosition : 0);
+    f.writePointer = static_cast<std::uint16_t>(m > 0 ? (taken % m) * perPosition_ : 0);
     f.triggerPointer = 0;
+    f.completeAt = now;
+    f.truth.sampleInterval = dt_;
+    f.truth.triggerSample = start_ + dt_ * std::max<std::int64_t>(0, taken - m);
+    return f;
 }
 
 std::optional<AcquiredFrame> Acquisition::take(SimTime now) {
-    AcquiredFrame f;
-    if (settings_.roll()) {
-        sampleRoll(f, now);
-        return f;
-    }
-    const int perPosition = settings_.peakPairs() ? 2 : 1;
-    const std::int64_t prePositions = settings_.preTrigger / perPosition;
-    std::optional<Trigger> trigger;
+    updateCoupling(); // the generator's mean may have changed with its settings
+    if (settings_.roll())
+        return rollFrame(now);
     if (settings_.triggerCount > 0)
-        trigger =
-            findTrigger(ceilTo(std::max(now, searchFrom_), dtNs_) + SimTime(dtNs_ * prePositions));
-    if (!trigger && settings_.triggerCount > 0 && !(settings_.modeBits & 0x20))
-        return std::nullopt; // normal mode: wait for the next trigger
-    SimTime triggerSample = ceilTo(now, dtNs_) + SimTime(dtNs_ * prePositions);
-    if (trigger) {
-        triggerSample = trigger->sampleTime;
-        const double lateNs =
-            static_cast<double>(trigger->sampleTime.count()) - trigger->crossingNs;
-        f.triggerTime = static_cast<std::uint32_t>(std::max(0.0, lateNs) / kClockNs);
-        const bool digital = settings_.modeBits & 0x02;
-        const int ch = (settings_.modeBits & 0x04) ? 1 : 0;
-        if (digital) {
-            const int edge = 2 * ch + ((settings_.modeBits & 0x10) ? 1 : 0);
-            const double phase = std::fmod(trigger->crossingNs, kClockNs) / kClockNs;
-            f.tdcCount = static_cast<std::uint8_t>(
-                std::min(31.0, std::floor(phase * tdcSteps_[static_cast<std::size_t>(edge)])));
-        } else {
-            f.beforeCrossing =
-                transfer_[ch].code(signals_.analog(ch, seconds(triggerSample - SimTime(dtNs_))));
-            f.afterCrossing = transfer_[ch].code(signals_.analog(ch, seconds(triggerSample)));
-        }
-    } else {
-        f.streamFlags = 0x04; // no trigger reference
-    }
-    const SimTime first = triggerSample - SimTime(dtNs_ * prePositions);
-    sample(f, first);
-    f.triggerPointer = settings_.preTrigger;
-    f.writePointer = static_cast<std::uint16_t>(
-        entries_ ? (settings_.preTrigger + settings_.postTrigger) % entries_ : 0);
-    searchFrom_ = first + recordDuration();
+        return triggeredFrame(now);
+    const SimTime earliest = std::max(now, nextRecord_) + dt_ * prePositions_;
+    AcquiredFrame f = record(freeTriggerIndex(earliest));
+    f.streamFlags = 0x04;
+    f.truth.armedAt = earliest;
+    nextRecord_ = f.completeAt;
     return f;
 }
 

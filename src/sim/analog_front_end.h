@@ -1,6 +1,7 @@
-// The analog input stage: a gain range chosen by the range code of the input byte and an offset
-// DAC that places the zero level. The instrument has its own "true" zero-level coefficients, so
-// that a zero-level calibration of the host can be checked against them.
+// The analog input stage: a gain range chosen by the range code of the input byte (32 codes a
+// division; the probe is the host's business) and an offset DAC that places the zero level. The
+// instrument has its own "true" zero-level coefficients, so that a zero-level calibration of the
+// host can be checked against them.
 #pragma once
 
 #include <array>
@@ -28,6 +29,8 @@ public:
 
     // Volts per division of a range code (bits 0..2 of the input byte).
     static double voltsPerDivision(std::uint8_t rangeCode);
+    // Bit 4 of the input byte: the input passes only what changes.
+    static bool acCoupled(std::uint8_t inputByte) { return (inputByte & 0x10) != 0; }
 
     ChannelTransfer transfer(int channel, std::uint8_t inputByte, std::uint16_t offsetCode) const;
 

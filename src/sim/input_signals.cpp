@@ -1,5 +1,6 @@
 #include "sim/input_signals.h"
 
+#include <algorithm>
 #include <cmath>
 #include <numbers>
 
@@ -37,6 +38,21 @@ double DemoSignals::frequency(int meterInput) const {
     default:
         return 0.0;
     }
+}
+
+double DemoSignals::dcLevel(int channel) const {
+    return sine_[channel & 1].offset;
+}
+
+double DemoSignals::detailSeconds(int channel, bool digital) const {
+    constexpr double kLooksPerPeriod = 16;
+    if (digital) {
+        const Square& s = square_[channel & 1];
+        const double shorter = std::min(s.duty, 1 - s.duty);
+        return s.hz > 0 && shorter > 0 ? shorter / s.hz / 2 : 0.0;
+    }
+    const Sine& s = sine_[channel & 1];
+    return s.hz > 0 ? 1 / (s.hz * kLooksPerPeriod) : 0.0;
 }
 
 } // namespace qs40::sim

@@ -1,7 +1,7 @@
 // What is connected to the instrument's inputs, as functions of time. The instrument samples
 // these; how it digitises and packs them is its own business (analog_front_end.h,
-// sample_packer.h), so richer sources (the generator looped back, noise, recorded data) only
-// implement this interface.
+// sample_packer.h), so richer sources (a scenario with the generator looped back, noise,
+// recorded data) only implement this interface.
 #pragma once
 
 namespace qs40::sim {
@@ -16,6 +16,12 @@ public:
     // The frequency in Hz that the frequency meter sees on its input 1..6 (A1, A2, D1, D2, D1
     // high-frequency, D2 high-frequency); 0 when there is none.
     virtual double frequency(int meterInput) const = 0;
+    // The mean volts at analog input 0 or 1: what AC coupling takes away. 0 unless known.
+    virtual double dcLevel(int /*channel*/) const { return 0.0; }
+    // A time short enough that the input cannot pass from one trigger threshold to the other
+    // between two looks this far apart, so that the trigger search may step by it; 0 when not
+    // known (the search then spreads a fixed number of looks over its span).
+    virtual double detailSeconds(int /*channel*/, bool /*digital*/) const { return 0.0; }
 };
 
 // A fixed bench set-up: sines on the analog inputs, square waves on the digital inputs.
@@ -33,6 +39,8 @@ public:
     double analog(int channel, double t) const override;
     bool digital(int channel, double t) const override;
     double frequency(int meterInput) const override;
+    double dcLevel(int channel) const override;
+    double detailSeconds(int channel, bool digital) const override;
 
 private:
     Sine sine_[2];

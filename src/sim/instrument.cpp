@@ -5,7 +5,10 @@
 
 #include "device/protocol_codec.h"
 #include "device/protocol_layout.h"
+#include "sim/frame_tail.h"
+#include "sim/frequency_meter.h"
 #include "sim/packet_writer.h"
+#include "sim/scenario_signals.h"
 
 namespace qs40::sim {
 
@@ -14,20 +17,22 @@ namespace {
 // Output the host has not taken beyond this stops new frames, as the bridge's buffers would.
 constexpr std::size_t kMaxQueuedBytes = 1 << 20;
 constexpr SimTime kMinFrameInterval = std::chrono::milliseconds(1);
-constexpr double kFreqMeterGate = 0.1; // seconds
 
-std::shared_ptr<const InputSignals> orDemo(std::shared_ptr<const InputSignals> s) {
-    return s ? std::move(s) : std::make_shared<DemoSignals>();
+std::shared_ptr<const InputSignals> orScenario(std::shared_ptr<const InputSignals> s,
+                                               const Scenario& scenario,
+                                               const Generator& generator) {
+    return s ? std::move(s) : std::make_shared<ScenarioSignals>(scenario, generator);
 }
 
 } // namespace
 
 Instrument::Instrument(InstrumentConfig config, std::shared_ptr<const InputSignals> signals)
-    : config_(config), signals_(orDemo(std::move(signals))), frontEnd_(config.zero),
-      acquisition_(*signals_, frontEnd_), reader_(*this, config.imageSize),
+    : config_(config), signals_(orScenario(std::move(signals), config.inputs, generator_)),
+      frontEnd_(config.zero), acquisition_(*signals_, frontEnd_), reader_(*this, config.imageSize),
       line_(config.bytesPerSecond) {
     registers_.setTdcConstants(config.storedTdc);
     acquisition_.setTdcSteps(config.tdcSteps);
+    acquisition_.setNoise(config.adcNoiseCodes);
 }
 
 void Instrument::receive(std::span<const std::uint8_t> bytes, SimTime now) {
@@ -42,6 +47,7 @@ void Instrument::powerCycle(SimTime now) {
     registers_.clear();
     line_.clear();
     nextFrame_ = kNever;
+    pending_.reset();
     nextStatus_ = now_ + config_.statusPeriod;
 }
 
@@ -49,24 +55,31 @@ bool Instrument::producingFrames() const {
     return configured_ && !powerFailure_ && registers_.settings().running();
 }
 
+SimTime Instrument::frameInterval() const {
+    return std::max<SimTime>(std::chrono::milliseconds(registers_.settings().frameIntervalMs),
+                             kMinFrameInterval);
+}
+
 void Instrument::scheduleFrames(SimTime now) {
     const InstrumentSettings s = registers_.settings();
     acquisition_.restart(s, now);
-    if (!s.running()) {
-        nextFrame_ = kNever;
-        return;
-    }
-    const SimTime interval =
-        std::max<SimTime>(std::chrono::milliseconds(s.frameIntervalMs), kMinFrameInterval);
-    nextFrame_ = now + (s.roll() ? interval : std::max(interval, acquisition_.recordDuration()));
+    generator_.configure(GeneratorSettings::decode(s.generator, s.inputA1),
+                         acquisition_.gridStart(), s.divider, s.postTrigger);
+    acquisition_.alignFreeRunning(generator_.origin(), generator_.sweepPeriod());
+    pending_.reset();
+    // A roll stream sends its first frame once the frame interval has filled some of the ring.
+    nextFrame_ = !s.running() ? kNever : s.roll() ? now + frameInterval() : now;
 }
 
 void Instrument::advance(SimTime now) {
     now = std::max(now, now_);
     // Frames that fell due while none could be sent (power failure, lost configuration) are not
     // sent late in a burst: the acquisition picks up from now.
-    if (!producingFrames() && nextFrame_ < now)
-        nextFrame_ = now;
+    if (!producingFrames()) {
+        pending_.reset();
+        if (nextFrame_ < now)
+            nextFrame_ = now;
+    }
     for (;;) {
         const SimTime next = std::min(nextStatus_, producingFrames() ? nextFrame_ : kNever);
         if (next > now)
@@ -74,13 +87,37 @@ void Instrument::advance(SimTime now) {
         if (next == nextStatus_) {
             sendStatus(next);
             nextStatus_ += config_.statusPeriod;
-        } else if (line_.idleAt() > next) {
-            nextFrame_ = line_.idleAt(); // the previous packet is still on the line
         } else {
-            sendFrame(next);
+            frameEvent(next);
         }
     }
     now_ = now;
+}
+
+void Instrument::frameEvent(SimTime t) {
+    if (line_.idleAt() > t) {
+        nextFrame_ = line_.idleAt(); // the previous packet is still on the line
+        return;
+    }
+    if (pending_) {
+        sendFrame(*pending_, t);
+        pending_.reset();
+        nextFrame_ = std::max(t, lastArmed_ + frameInterval());
+        return;
+    }
+    nextFrame_ = t + frameInterval();
+    if (line_.queued() > kMaxQueuedBytes)
+        return; // the host is not reading: this frame is lost
+    lastArmed_ = t;
+    std::optional<AcquiredFrame> f = acquisition_.take(t);
+    if (!f)
+        return; // no trigger yet: look again after the frame interval
+    if (f->completeAt > t) {
+        pending_ = std::move(f);
+        nextFrame_ = pending_->completeAt;
+        return;
+    }
+    sendFrame(*f, t);
 }
 
 void Instrument::onCommand(std::span<const CommandBlock> blocks) {
@@ -138,18 +175,11 @@ StatusBytes Instrument::statusBytes() const {
     b[f::kConfigurationMark] = configured_ ? kConfiguredMark : 0;
     b[f::kFpgaVersion] = config_.fpgaVersion;
     writeLe(&b[f::kFeatureWord], static_cast<std::uint32_t>(config_.variantCode), 2);
-    b[f::kFreqRange] = s.freqMeterInput;
-    // Count 1: input periods within the gate, plus one; count 2: reference clock ticks over
-    // those periods, on a reference that runs off by clockErrorPpm.
-    double hz = signals_->frequency(s.freqMeterInput);
-    if (s.freqMeterInput == 5 || s.freqMeterInput == 6)
-        hz /= 8; // the high-frequency inputs are divided by eight
-    if (hz > 0) {
-        const double periods = std::floor(hz * kFreqMeterGate);
-        const double ticks = periods / hz * 1e8 * (1 + config_.clockErrorPpm * 1e-6);
-        writeLe(&b[f::kFreqCount1], static_cast<std::uint32_t>(periods + 1), 4);
-        writeLe(&b[f::kFreqCount2], static_cast<std::uint32_t>(std::llround(ticks)), 4);
-    }
+    const FreqMeterReading meter = readFrequencyMeter(
+        s.freqMeterInput, signals_->frequency(s.freqMeterInput), config_.clockErrorPpm);
+    b[f::kFreqRange] = meter.range;
+    writeLe(&b[f::kFreqCount1], meter.count1, 4);
+    writeLe(&b[f::kFreqCount2], meter.count2, 4);
     writeLe(&b[f::kSerialNumber], config_.serialNumber, 4);
     writeLe(&b[f::kSerialPrefix], config_.serialPrefix, 2);
     const TdcConstants tdc = registers_.tdcConstants();
@@ -166,49 +196,24 @@ void Instrument::sendStatus(SimTime t) {
         ++stats_.statusPackets;
 }
 
-void Instrument::sendFrame(SimTime t) {
+void Instrument::sendFrame(const AcquiredFrame& f, SimTime t) {
     const InstrumentSettings s = registers_.settings();
-    const SimTime interval =
-        std::max<SimTime>(std::chrono::milliseconds(s.frameIntervalMs), kMinFrameInterval);
-    nextFrame_ = t + interval;
-    if (line_.queued() > kMaxQueuedBytes)
-        return; // the host is not reading: this frame is lost
-    const std::optional<AcquiredFrame> f = acquisition_.take(t);
-    if (!f)
-        return;
-    if (!s.roll())
-        nextFrame_ = t + std::max(interval, acquisition_.recordDuration());
-
-    namespace tf = tail_field;
-    FrameTail tail{};
-    tail[tf::kStreamFlags] = f->streamFlags;
-    tail[tf::kTriggerFlags] = static_cast<std::uint8_t>(s.modeBits & 0x17);
-    tail[tf::kRouting] = s.routingBits & 0x07;
-    writeLe(&tail[tf::kTriggerTime], f->triggerTime, 4);
-    writeLe(&tail[tf::kPreLength], s.preTrigger, 2);
-    writeLe(&tail[tf::kPostLength], s.postTrigger, 2);
-    tail[tf::kDataPresent] = s.runBits & 0x0F;
-    tail[tf::kRoll] = s.rollBits & 0x01;
-    writeLe(&tail[tf::kWritePointer], f->writePointer, 2);
-    writeLe(&tail[tf::kTriggerPointer], f->triggerPointer, 2);
-    tail[tf::kBeforeCrossing] = f->beforeCrossing;
-    tail[tf::kAfterCrossing] = f->afterCrossing;
-    tail[tf::kTdcCount] = f->tdcCount & 0x1F;
-    writeLe(&tail[tf::kVariantCode], static_cast<std::uint32_t>(config_.variantCode), 2);
-    tail[tf::kSequence] = s.sequence;
-
+    const FrameTail tail = buildFrameTail(f, s, config_.variantCode);
     const auto header = static_cast<std::uint8_t>(kFrameHeaderBit | (s.runBits & 0x0F));
     const std::size_t n = static_cast<std::size_t>(s.recordLength());
     const std::size_t length = frameSampleLength(header, s.recordLength(), s.paired());
     std::vector<std::uint8_t> samples;
     samples.reserve(length);
-    packSamples(f->samples, carriedChannels(s.runBits, s.routingBits), n, length, samples);
+    packSamples(f.samples, carriedChannels(s.runBits, s.routingBits), n, length, samples);
 
     std::vector<std::uint8_t> packet;
     packet.reserve(length + kTailWireBytes + 3);
     writeFramePacket(header, samples, tail, takeCorruption(), packet);
-    if (emit(std::move(packet), t))
-        ++stats_.frames;
+    if (!emit(std::move(packet), t))
+        return;
+    ++stats_.frames;
+    if (observer_)
+        observer_(f);
 }
 
 } // namespace qs40::sim

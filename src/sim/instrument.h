@@ -1,7 +1,9 @@
 // The simulated ZR40: takes the host's bytes and answers as the instrument does. It loads its
 // FPGA from the configuration command and image, reports its status on its own schedule, keeps
 // the settings of the parameter packets and, while the run bit is set, sends frames at the
-// requested frame interval, paced by its output line. Faults can be injected on request.
+// requested frame interval, each once its last sample is in, paced by its output line. Its
+// generator follows the generator block; the bench scenario says what is on the inputs,
+// the generator output among them. Faults can be injected on request.
 //
 // Time is given by the caller (SimD2xx's clock, or the pseudo-terminal server's): every call
 // names the current simulated time, which must not go backwards.
@@ -10,7 +12,9 @@
 #include <array>
 #include <chrono>
 #include <cstdint>
+#include <functional>
 #include <memory>
+#include <optional>
 #include <span>
 #include <vector>
 
@@ -19,10 +23,12 @@
 #include "device/protocol_parser.h"
 #include "sim/acquisition.h"
 #include "sim/analog_front_end.h"
+#include "sim/generator.h"
 #include "sim/host_command_reader.h"
 #include "sim/input_signals.h"
 #include "sim/instrument_registers.h"
 #include "sim/output_line.h"
+#include "sim/scenario.h"
 #include "sim/sim_time.h"
 
 namespace qs40::sim {
@@ -38,8 +44,10 @@ struct InstrumentConfig {
     TdcConstants storedTdc{20, 21, 20, 21}; // constants in its memory, reported in the status
     TdcConstants tdcSteps{19, 21, 20, 22};  // the TDCs' true steps per 10 ns
     std::array<ZeroCoefficients, 2> zero{{{3370, 712, 4}, {3345, 731, -3}}};
-    double clockErrorPpm = 12.0;     // reference clock error seen by the frequency meter
-    std::uint16_t supplyCount = 775; // supply monitor ADC: 5.00 V
+    double adcNoiseCodes = 0.5;         // peak ADC noise (uniform); 0 for exact codes
+    Scenario inputs = Scenario::demo(); // what is on the inputs, unless signals are given
+    double clockErrorPpm = 12.0;        // reference clock error seen by the frequency meter
+    std::uint16_t supplyCount = 775;    // supply monitor ADC: 5.00 V
     std::uint32_t bytesPerSecond = kLineBytesPerSecond; // 0: no pacing
     SimTime statusPeriod = std::chrono::milliseconds(100);
     std::size_t imageSize = kFpgaImageSize;
@@ -55,6 +63,8 @@ struct InstrumentStats {
 
 class Instrument : private HostCommandListener {
 public:
+    // `signals`, when given, replace the scenario of the configuration (the generator output
+    // then reaches no input).
     explicit Instrument(InstrumentConfig config = {},
                         std::shared_ptr<const InputSignals> signals = nullptr);
     Instrument(const Instrument&) = delete;
@@ -86,6 +96,12 @@ public:
     TdcConstants tdcConstants() const { return registers_.tdcConstants(); }
     const InstrumentStats& stats() const { return stats_; }
     const InstrumentConfig& config() const { return config_; }
+    const Generator& generator() const { return generator_; }
+    const InputSignals& signals() const { return *signals_; }
+    // Called with every frame that goes out, with what really happened in it.
+    void setFrameObserver(std::function<void(const AcquiredFrame&)> observer) {
+        observer_ = std::move(observer);
+    }
 
 private:
     void onCommand(std::span<const CommandBlock> blocks) override;
@@ -94,13 +110,16 @@ private:
 
     bool producingFrames() const;
     void scheduleFrames(SimTime now);
+    SimTime frameInterval() const;
     void sendStatus(SimTime t);
-    void sendFrame(SimTime t);
+    void frameEvent(SimTime t);
+    void sendFrame(const AcquiredFrame& f, SimTime t);
     bool emit(std::vector<std::uint8_t> packet, SimTime t);
     bool takeCorruption();
     StatusBytes statusBytes() const;
 
     InstrumentConfig config_;
+    Generator generator_;
     std::shared_ptr<const InputSignals> signals_;
     AnalogFrontEnd frontEnd_;
     Acquisition acquisition_;
@@ -112,6 +131,9 @@ private:
     SimTime now_{0};
     SimTime nextStatus_{0};
     SimTime nextFrame_ = kNever;
+    SimTime lastArmed_{0};
+    std::optional<AcquiredFrame> pending_; // taken, waiting for its last sample or the line
+    std::function<void(const AcquiredFrame&)> observer_;
     bool configured_ = false;
     bool powerFailure_ = false;
     int corruptLeft_ = 0;

@@ -27,11 +27,13 @@ void onSignal(int sig) {
 }
 
 void usage(std::FILE* to) {
-    std::fputs("usage: qs40-sim [--variant CODE] [--pace real|fast] [--garbage BYTES] "
-               "[--corrupt PACKETS]\n"
+    std::fputs("usage: qs40-sim [--variant CODE] [--pace real|fast] [--inputs LIST] "
+               "[--garbage BYTES] [--corrupt PACKETS]\n"
                "Serves a simulated ZR40 on a pseudo-terminal and prints its path.\n"
                "  --variant CODE     variant code (decimal or 0x-hex), default 31\n"
                "  --pace real|fast   byte rate of the real link (default) or unpaced\n"
+               "  --inputs LIST      what is on the inputs, as in the device text: "
+               "a1=sine:1k:2.0,a2=gen,d1=clock:10k,d2=clock:3k\n"
                "  --garbage BYTES    noise bytes before every packet\n"
                "  --corrupt PACKETS  send the first PACKETS packets with a wrong check byte\n"
                "Signals: SIGUSR1 loses the FPGA configuration, SIGUSR2 toggles a power "
@@ -60,6 +62,8 @@ int main(int argc, char** argv) {
             text += std::string("variant=") + argv[++i] + ",";
         } else if (arg == "--pace" && hasValue) {
             text += std::string("pace=") + argv[++i] + ",";
+        } else if (arg == "--inputs" && hasValue) {
+            text += std::string(argv[++i]) + ",";
         } else if (arg == "--garbage" && hasValue && parseCount(argv[i + 1], garbage)) {
             ++i;
         } else if (arg == "--corrupt" && hasValue && parseCount(argv[i + 1], corrupt)) {

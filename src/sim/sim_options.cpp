@@ -83,6 +83,12 @@ std::optional<SimOptions> parseSimDeviceText(std::string_view text, std::string*
             if (!serial)
                 return fail(error, "serial must be hexadecimal: " + std::string(value));
             options.instrument.serialNumber = *serial;
+        } else if (const auto input = scenarioInput(key)) {
+            std::string why;
+            const auto source = parseInputSource(value, &why);
+            if (!source)
+                return fail(error, std::string(key) + ": " + why);
+            options.instrument.inputs.inputs[*input] = *source;
         } else {
             return fail(error, "unknown option: " + std::string(key));
         }

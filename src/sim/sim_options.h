@@ -8,7 +8,21 @@
 //                      default zr40
 //   pace=real|fast     real: the link's 200000 bytes per second; fast: unpaced; default real
 //   serial=HEX         serial number reported in the status; default 12345
-// Example: "sim:variant=63,devices=foreign+zr40,pace=fast".
+//   a1=SRC, a2=SRC, d1=SRC, d2=SRC
+//                      what is connected to each input (the others keep the demo's sources):
+//     sine:F[:A[:O[:P]]]   also square, triangle, rsaw (rising saw), fsaw (falling saw):
+//                          frequency F Hz, A volts peak (default 1), offset O volts (0),
+//                          phase P degrees (0)
+//     clock:F[:D[:P]]      logic clock of 0 and 3.3 V, high for the fraction D (0.5)
+//     dc:V                 V volts
+//     noise:B[:A[:O]]      uniform noise up to B Hz, A volts peak (1) around O volts (0)
+//     gen                  the instrument's own generator output, looped back
+//     off                  nothing connected
+//                      Numbers take a k (x 1000) or M (x 1000000) suffix. A digital input is
+//                      high above 1.4 V. The demo: a1=sine:1k:1.8,a2=gen,d1=clock:10k,
+//                      d2=clock:2.5k:0.2.
+// Examples: "sim:variant=63,devices=foreign+zr40,pace=fast",
+//           "sim:a1=sine:1k:2.0,a2=gen,d1=clock:10k,d2=clock:3k".
 #pragma once
 
 #include <cstdint>

@@ -2,6 +2,7 @@
 // two 200 ms pauses of the FPGA load move simulated time instead of sleeping.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <thread>
 
@@ -9,6 +10,7 @@
 #include "device/fpga_image.h"
 #include "device/protocol_session.h"
 #include "host_capture.h"
+#include "host_decode.h"
 #include "sim/sim_d2xx.h"
 
 namespace qs40::sim {
@@ -194,6 +196,42 @@ TEST(EndToEndThreads, AcquisitionLoopAgainstTheRealtimeInstrument) {
     d2xx.close(handle);
     acquisition.join();
     EXPECT_EQ(lastStatus.load(), FT_INVALID_HANDLE);
+}
+
+// A scenario from the device text on the realtime clock: the ticker thread acquires while the
+// host's thread reads and decodes.
+TEST(EndToEndThreads, DeviceTextScenarioReachesTheHostOnTheRealtimeClock) {
+    const auto options = parseSimDeviceText("sim:pace=fast,a1=square:5k:1,d1=clock:20k:0.25");
+    ASSERT_TRUE(options);
+    SimD2xx d2xx(*options);
+    LinkState link;
+    ProtocolSession session(d2xx, link, nullptr);
+    FtHandle handle = kNoHandle;
+    ASSERT_EQ(d2xx.openByLocation(d2xx.location(0), handle), FT_OK);
+    d2xx.setTimeouts(handle, 500, 500);
+    session.setHandle(handle);
+    Frames frames;
+    session.setFrameHandler(&frames);
+    link.running = true;
+    AcquisitionParams p = test::runParams(1000, 10);
+    p.divider = 100; // 1 us per sample: five periods of A1
+    std::thread acquisition([&] {
+        session.configureFpga(placeholderFpgaImage());
+        session.sendParameters(p);
+        for (int i = 0; i < 1000 && frames.got.size() < 3; ++i) {
+            std::this_thread::sleep_for(2ms);
+            if (session.receiveStep() != FT_OK)
+                break;
+        }
+    });
+    acquisition.join();
+    d2xx.close(handle);
+    ASSERT_GE(frames.got.size(), 3u);
+    const test::PlacedFrame placed = test::placeFrame(frames.got.back(), 1000);
+    const auto [lo, hi] = std::minmax_element(placed.first[0].begin(), placed.first[0].end());
+    EXPECT_NEAR(*hi - *lo, 64, 2); // 1 V either side at 1 V/div
+    const auto highs = std::count(placed.first[2].begin(), placed.first[2].end(), 1);
+    EXPECT_NEAR(static_cast<double>(highs), 250, 10);
 }
 
 } // namespace

@@ -15,7 +15,8 @@ TEST(SimDeviceText, PlainSimIsOneInstrumentAtTheRealPace) {
 }
 
 TEST(SimDeviceText, OptionsAreApplied) {
-    const auto o = parseSimDeviceText("sim:variant=0x3F,devices=foreign+zr40+old,pace=fast,serial=ab12");
+    const auto o =
+        parseSimDeviceText("sim:variant=0x3F,devices=foreign+zr40+old,pace=fast,serial=ab12");
     ASSERT_TRUE(o);
     EXPECT_EQ(o->instrument.variantCode, 63);
     EXPECT_EQ(o->devices,
