@@ -1,0 +1,5 @@
+# The INI layer, the configuration reader and writer, the settings file and the atomic file
+# replacement they share with the data file.
+target_sources(qs40core PRIVATE
+  ${CMAKE_CURRENT_LIST_DIR}/atomic_write.cpp
+)

@@ -1,0 +1,2 @@
+qs40_add_test(config_atomic_write_tests SOURCES config_atomic_write_test.cpp
+  LIBS qs40core LABELS core)
