@@ -1,2 +1,3 @@
 qs40_add_test(config_atomic_write_tests SOURCES config_atomic_write_test.cpp
   LIBS qs40core LABELS core)
+qs40_add_test(ini_file_tests SOURCES ini_file_test.cpp LIBS qs40core LABELS core)
