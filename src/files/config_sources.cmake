@@ -2,5 +2,7 @@
 # replacement they share with the data file.
 target_sources(qs40core PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/atomic_write.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/config_io.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/config_location.cpp
   ${CMAKE_CURRENT_LIST_DIR}/ini_file.cpp
 )
