@@ -25,13 +25,6 @@ char foldChar(char c) {
     return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
 }
 
-std::string fold(std::string_view s) {
-    std::string out(s);
-    for (char& c : out)
-        c = foldChar(c);
-    return out;
-}
-
 bool equalsFolded(std::string_view a, std::string_view b) {
     if (a.size() != b.size())
         return false;
@@ -190,22 +183,36 @@ std::string IniFile::text() const {
     return out;
 }
 
+std::size_t IniFile::FoldedHash::operator()(std::string_view s) const {
+    std::size_t h = 14695981039346656037ull; // FNV-1a
+    for (char c : s) {
+        h ^= static_cast<unsigned char>(foldChar(c));
+        h *= 1099511628211ull;
+    }
+    return h;
+}
+
+bool IniFile::FoldedEqual::operator()(std::string_view a, std::string_view b) const {
+    return equalsFolded(a, b);
+}
+
 const IniFile::Section* IniFile::findSection(std::string_view name) const {
-    const auto it = index_.find(fold(name));
+    const auto it = index_.find(name);
     return it == index_.end() ? nullptr : &sections_[it->second];
 }
 
 std::size_t IniFile::sectionIndex(std::string_view name) {
-    const auto [it, added] = index_.try_emplace(fold(name), sections_.size());
-    if (added)
-        sections_.push_back(Section{std::string(name), {}});
-    return it->second;
+    if (const auto it = index_.find(name); it != index_.end())
+        return it->second;
+    index_.emplace(std::string(name), sections_.size());
+    sections_.push_back(Section{std::string(name), {}});
+    return sections_.size() - 1;
 }
 
 void IniFile::reindex() {
     index_.clear();
     for (std::size_t i = 0; i < sections_.size(); ++i)
-        index_.emplace(fold(sections_[i].name), i);
+        index_.emplace(sections_[i].name, i);
 }
 
 bool IniFile::hasSection(std::string_view section) const {
@@ -276,7 +283,7 @@ void IniFile::writeBool(std::string_view section, std::string_view key, bool val
 }
 
 void IniFile::eraseSection(std::string_view section) {
-    const auto it = index_.find(fold(section));
+    const auto it = index_.find(section);
     if (it == index_.end())
         return;
     sections_.erase(sections_.begin() + static_cast<std::ptrdiff_t>(it->second));

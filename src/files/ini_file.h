@@ -87,9 +87,20 @@ private:
     std::size_t sectionIndex(std::string_view name);
     void reindex();
 
+    // Hashing and comparison without regard to ASCII letter case, usable with string_view keys
+    // so that a lookup allocates nothing.
+    struct FoldedHash {
+        using is_transparent = void;
+        std::size_t operator()(std::string_view s) const;
+    };
+    struct FoldedEqual {
+        using is_transparent = void;
+        bool operator()(std::string_view a, std::string_view b) const;
+    };
+
     std::vector<Section> sections_;
-    // Folded section name to its index in sections_.
-    std::unordered_map<std::string, std::size_t> index_;
+    // Section name to its index in sections_.
+    std::unordered_map<std::string, std::size_t, FoldedHash, FoldedEqual> index_;
 };
 
 // The integer rule of readInteger, for a value on its own.
