@@ -53,6 +53,14 @@ CreateCheck checkCanCreate(const fs::path& path) {
 
 } // namespace
 
+bool hasSettingsExtension(std::string_view fileName) {
+    const std::size_t slash = fileName.find_last_of('/');
+    const std::string_view name =
+        slash == std::string_view::npos ? fileName : fileName.substr(slash + 1);
+    const std::size_t point = name.find_last_of('.');
+    return point != std::string_view::npos && name.substr(point) == kSettingsExtension;
+}
+
 FileDialogRequest saveSettingsRequest(const ScopeState& state) {
     FileDialogRequest r;
     r.title = saveSettingsTitle(state.russian());

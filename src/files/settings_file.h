@@ -17,6 +17,10 @@ namespace qs40 {
 inline constexpr std::string_view kSettingsHeaderSection = "ZR40 SETTINGS FILE";
 inline constexpr std::string_view kSettingsExtension = ".qss";
 
+// Whether a file named on the command line is a settings file: its extension, the text from the
+// name's last point on, is exactly ".qss" (letter case included; "A.QSS" is a data file).
+bool hasSettingsExtension(std::string_view fileName);
+
 // The dialogs, opened in the working folder. Save proposes the current data-file name with
 // ".qss" while that name is valid, else "*.qss".
 FileDialogRequest saveSettingsRequest(const ScopeState& state);

@@ -24,6 +24,18 @@ ScopeState englishState(std::int32_t code = 31) {
     return s;
 }
 
+TEST(SettingsFileName, OnlyTheExactLowerCaseExtensionMarksASettingsFile) {
+    EXPECT_TRUE(hasSettingsExtension("/home/u/run.qss"));
+    EXPECT_TRUE(hasSettingsExtension("a.b.qss"));
+    EXPECT_TRUE(hasSettingsExtension(".qss"));
+    EXPECT_FALSE(hasSettingsExtension("/home/u/RUN.QSS"));
+    EXPECT_FALSE(hasSettingsExtension("run.Qss"));
+    EXPECT_FALSE(hasSettingsExtension("run.qsd"));
+    EXPECT_FALSE(hasSettingsExtension("run.qss.bak"));
+    EXPECT_FALSE(hasSettingsExtension("/dir.qss/run"));
+    EXPECT_FALSE(hasSettingsExtension("qss"));
+}
+
 TEST(SettingsDialogs, SaveProposesTheDataFileNameWhileItIsValid) {
     ScopeState s = englishState();
     s.Session.workingFolder = "/data/work";
