@@ -7,6 +7,8 @@
 namespace qs40 {
 namespace {
 
+using namespace std::string_literals;
+using namespace std::string_view_literals;
 using testing::TempFolder;
 using testing::writeWholeFile;
 
@@ -152,11 +154,10 @@ TEST(IniFile, WritesIntegersInDecimalAndBooleansAsOneOrZero) {
 // ----- Hostile input: defined results, never a crash.
 
 TEST(IniFileHostile, NulBytesAreOrdinaryBytesInsideALineAndTrimmedAtItsEnds) {
-    const std::string input("[A\0B]\nk\0ey=v\0al\n\0\0[C]\0\nx=1\n", 31);
+    const std::string input = "[A\0B]\nk\0ey=v\0al\n\0\0[C]\0\nx=1\n"s;
     const IniFile ini = IniFile::parse(input);
-    EXPECT_EQ(ini.sectionNames(), (std::vector<std::string>{std::string("A\0B", 3), "C"}));
-    EXPECT_EQ(ini.value(std::string("a\0b", 3), std::string("K\0EY", 4)),
-              std::string_view("v\0al", 4));
+    EXPECT_EQ(ini.sectionNames(), (std::vector<std::string>{"A\0B"s, "C"}));
+    EXPECT_EQ(ini.value("a\0b"s, "K\0EY"s), "v\0al"sv);
     EXPECT_EQ(ini.readInteger("C", "x", 0), 1);
 }
 

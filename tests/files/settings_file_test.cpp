@@ -7,6 +7,7 @@
 #include "config_temp_folder.h"
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 namespace qs40 {
 namespace {
@@ -14,6 +15,7 @@ namespace {
 namespace fs = std::filesystem;
 using testing::readWholeFile;
 using testing::RecordingUi;
+using namespace std::string_literals;
 using testing::TempFolder;
 using testing::writeWholeFile;
 
@@ -148,6 +150,19 @@ TEST(SettingsSave, AFileThatCannotBeCreatedIsReportedInTheCurrentLanguage) {
     EXPECT_EQ(ui.boxes[0].caption, "Save Settings");
 }
 
+TEST(SettingsSave, AReadOnlyFileIsReportedAndKeptAsItWas) {
+    if (::geteuid() == 0)
+        GTEST_SKIP() << "permissions do not bind root";
+    TempFolder dir;
+    writeWholeFile(dir / "ro.qss", "old");
+    fs::permissions(dir / "ro.qss", fs::perms::owner_read);
+    RecordingUi ui;
+    EXPECT_FALSE(writeSettingsFile(dir / "ro.qss", englishState(), ui, "qs40"));
+    ASSERT_EQ(ui.boxes.size(), 1u);
+    EXPECT_EQ(ui.boxes[0].text, (dir / "ro.qss").string() + "\r\nCan't open file for writing.");
+    EXPECT_EQ(readWholeFile(dir / "ro.qss"), "old");
+}
+
 TEST(SettingsOpen, AMissingFileIsReportedAndChangesNothing) {
     TempFolder dir;
     for (const bool russian : {false, true}) {
@@ -173,7 +188,7 @@ TEST(SettingsOpen, AMissingFileIsReportedAndChangesNothing) {
 
 TEST(SettingsOpen, AFileThatIsNotIniOpensAndChangesNothing) {
     TempFolder dir;
-    writeWholeFile(dir / "x.qss", std::string("QSD_ZR40:\0\x01\x02 binary\xFF", 22));
+    writeWholeFile(dir / "x.qss", "QSD_ZR40:\0\x01\x02 binary\xFF"s);
     RecordingUi ui;
     ScopeState s = englishState();
     s.Scope.TimeDiv = TimeDiv::T5uS;
