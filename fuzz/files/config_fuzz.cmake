@@ -1,0 +1,1 @@
+qs40_add_fuzzer(fuzz_ini_reader fuzz_ini_reader.cpp)
