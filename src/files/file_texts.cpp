@@ -2,14 +2,6 @@
 
 namespace qs40 {
 
-std::string cantOpenForWritingText(const std::string& fileName, bool russian) {
-    return fileName + (russian ? "\r\nНет доступа к файлу." : "\r\nCan't open file for writing.");
-}
-
-std::string fileNotFoundText(const std::string& fileName, bool russian) {
-    return fileName + (russian ? "\r\nФайл не найден." : "\r\nFile not found.");
-}
-
 std::string saveSettingsTitle(bool russian) {
     return russian ? "Сохранение файла настроек" : "Save Settings";
 }

@@ -1,16 +1,12 @@
-// The texts that the settings file commands show, in both languages. The two file sentences
-// are shared by every file command. UTF-8.
+// The texts that the settings file commands show, in both languages. UTF-8. The sentences
+// every file command shares are in file_box_texts.h.
 #pragma once
+
+#include "files/file_box_texts.h"
 
 #include <string>
 
 namespace qs40 {
-
-// The file name followed by "\r\nCan't open file for writing." (Russian "\r\nНет доступа к
-// файлу.").
-std::string cantOpenForWritingText(const std::string& fileName, bool russian);
-// The file name followed by "\r\nFile not found." (Russian "\r\nФайл не найден.").
-std::string fileNotFoundText(const std::string& fileName, bool russian);
 
 // The save dialog's title, also the caption of its error box.
 std::string saveSettingsTitle(bool russian);

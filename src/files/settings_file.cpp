@@ -85,7 +85,7 @@ bool writeSettingsFile(const fs::path& path, const ScopeState& state, Ui& ui,
     const CreateCheck check = checkCanCreate(path);
     if (check == CreateCheck::Failed) {
         ui.messageBox(saveSettingsTitle(state.russian()),
-                      cantOpenForWritingText(path.string(), state.russian()), BoxIcon::Stop,
+                      cantWriteText(path.string(), state.russian()), BoxIcon::Stop,
                       BoxButtons::Ok);
         return false;
     }
