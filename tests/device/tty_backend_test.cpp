@@ -300,7 +300,14 @@ TEST(TtyBackendLink, OpensConfiguresAndNoticesTheLoss) {
     EXPECT_TRUE(wake.wait(10s)) << "the configuration asked for the wake event";
 
     pty.closeMaster(); // the pseudo-terminal is gone, as an unplugged adapter
-    EXPECT_NE(link.probe(), FT_OK);
+    // The reader thread notices the hang-up on its next turn; the watchdog probes once a second.
+    FtStatus probed = FT_OK;
+    for (int i = 0; i < 500 && probed == FT_OK; ++i) {
+        probed = link.probe();
+        if (probed == FT_OK)
+            std::this_thread::sleep_for(10ms);
+    }
+    EXPECT_NE(probed, FT_OK);
     const auto result = checkLink(link, false);
     EXPECT_EQ(result.outcome, LinkCheckOutcome::Failed);
     EXPECT_EQ(result.status, FT_DEVICE_NOT_FOUND);
