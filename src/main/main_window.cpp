@@ -484,6 +484,10 @@ void TQS4003MFrm::Timer1Timer() {
 // Background oscillogram.
 
 void TQS4003MFrm::Menu_BG_DoClick() {
+    // The item is disabled while running when the menu opens; its shortcut must not get round
+    // that while the decoder fills the current frame.
+    if (state_.Run.running)
+        return;
     state_.Run.bgView = true;
     std::unique_lock lock(frames_.mutex);
     FrameData& main = *frames_.current;
@@ -559,7 +563,7 @@ void TQS4003MFrm::FormPaint() {
     if (!options_.fileToOpen.empty())
         openNamedFile(options_.fileToOpen);
     if (instance_)
-        instance_->setBusy(false);
+        instance_->releaseBusy(); // the start-up is over
 }
 
 void TQS4003MFrm::openNamedFile(const std::string& path) {

@@ -83,6 +83,9 @@ public:
     const MainMenu& mainMenu() const { return menu_; }
     bool askOnVariantChange() const { return askOnVariantChange_; }
     bool backgroundSwapped() const { return backgroundSwapped_; }
+    // The current frame and the background oscillogram, with the background's own levels.
+    FrameSets& frames() { return frames_; }
+    const BackgroundLevels& backgroundLevels() const { return background_; }
     // The design size of the whole window (client area and menu bar): also its minimum size.
     QSize designSize() const { return designSize_; }
 

@@ -29,11 +29,16 @@ public:
     // instance has taken them. False when it could not be reached in time.
     bool handOver(int argumentCount, const QString& text, int timeoutMs = 5000);
 
-    // The busy state: set while starting up, while a Run, Single or generator On handler, the
-    // watchdog tick, a file command or a menu dialog runs, and while a handed-over file is
-    // offered.
-    bool busy() const { return busy_; }
-    void setBusy(bool busy) { busy_ = busy; }
+    // The busy state: held while starting up (until the first paint is done), while a Run,
+    // Single or generator On handler, the watchdog tick, a file command or a menu dialog runs,
+    // and while a handed-over file is offered. Holds nest: a tick inside a modal box does not
+    // make the instance idle while the box is still open.
+    bool busy() const { return busyHolds_ > 0; }
+    void holdBusy() { ++busyHolds_; }
+    void releaseBusy() {
+        if (busyHolds_ > 0)
+            --busyHolds_;
+    }
 
     const QString& name() const { return name_; }
 
@@ -48,19 +53,19 @@ private:
 
     QString name_;
     QLocalServer server_;
-    bool busy_ = true; // a starting instance is busy until its first paint is done
+    int busyHolds_ = 1; // a starting instance is busy until its first paint is done
 };
 
-// Marks the instance busy for the life of the scope, idle after it. A null instance is allowed.
+// Holds the instance busy for the life of the scope. A null instance is allowed.
 class BusyScope {
 public:
     explicit BusyScope(SingleInstance* instance) : instance_(instance) {
         if (instance_)
-            instance_->setBusy(true);
+            instance_->holdBusy();
     }
     ~BusyScope() {
         if (instance_)
-            instance_->setBusy(false);
+            instance_->releaseBusy();
     }
     BusyScope(const BusyScope&) = delete;
     BusyScope& operator=(const BusyScope&) = delete;

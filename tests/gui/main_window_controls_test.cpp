@@ -600,6 +600,36 @@ TEST(MainWindowControls, BackgroundSwapOfTwoEmptyFramesOnlyShowsTheBackground) {
     EXPECT_EQ(f.window->requests().sendCount, sends);
 }
 
+TEST(MainWindowControls, BackgroundSwapMovesTheLiveFrameBehind) {
+    WindowFixture f;
+    FrameData& live = *f.window->frames().current;
+    live.header[kHdrLength] = 1000;
+    live.header[kHdrValid] = 1000;
+    live.series[kA1First][0] = 77;
+    const double level = f.window->state().Trigger.Lev_A1;
+
+    f.click("SpeedButton_Run");
+    f.trigger("Menu_BG_Do"); // not while running, also through the shortcut
+    EXPECT_FALSE(f.window->backgroundSwapped());
+    EXPECT_EQ(f.window->frames().current->series[kA1First][0], 77);
+
+    f.click("SpeedButton_Run");
+    const int sends = f.window->requests().sendCount;
+    f.trigger("Menu_BG_Do");
+    EXPECT_TRUE(f.window->backgroundSwapped());
+    EXPECT_EQ(f.window->frames().current->header[kHdrLength], 0);
+    EXPECT_EQ(f.window->frames().background->series[kA1First][0], 77);
+    EXPECT_DOUBLE_EQ(f.window->backgroundLevels().Lev_A1, level);
+    EXPECT_DOUBLE_EQ(f.window->state().Trigger.Lev_A1, level); // the empty frame keeps them
+    EXPECT_EQ(f.find<QScrollBar>("ScrollBar_X_POS")->maximum(), 0);
+    EXPECT_EQ(f.window->requests().sendCount, sends + 1);
+
+    f.trigger("Menu_BG_Clr");
+    EXPECT_EQ(f.window->frames().background->header[kHdrLength], 0);
+    EXPECT_EQ(f.window->frames().background->series[kA1First][0], kNoSample);
+    EXPECT_FALSE(f.window->backgroundSwapped());
+}
+
 TEST(MainWindowControls, KeysStepTheTimeBaseAndA1Range) {
     WindowFixture f;
     const auto key = [&](Qt::Key k) {

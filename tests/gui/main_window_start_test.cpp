@@ -120,7 +120,7 @@ TEST(HandOver, TheWindowIgnoresAFileWhileBusy) {
     f.window->fileHandedOver(1, "/data/a.qss");
     EXPECT_TRUE(f.ui.boxes.empty());
 
-    instance.setBusy(false);
+    instance.releaseBusy();                       // as the first paint does
     f.window->fileHandedOver(0, "/usr/bin/qs40"); // a second start without a file
     EXPECT_TRUE(f.ui.boxes.empty());
     f.window->fileHandedOver(1, "/data/a.qss");

@@ -93,17 +93,21 @@ TEST(SingleInstance, HandOverWithNobodyListeningFails) {
     EXPECT_FALSE(lonely.handOver(1, "a.qsd", 200));
 }
 
-TEST(SingleInstance, BusyScopeMarksBusyAndIdle) {
+TEST(SingleInstance, BusyHoldsNest) {
     application();
     SingleInstance instance(uniqueName());
     EXPECT_TRUE(instance.busy()); // starting
-    instance.setBusy(false);
     {
-        const BusyScope busy(&instance);
+        const BusyScope offer(&instance);
+        instance.releaseBusy(); // the start-up ends while a box is open
         EXPECT_TRUE(instance.busy());
+        { const BusyScope tick(&instance); }
+        EXPECT_TRUE(instance.busy()); // the box is still open
     }
     EXPECT_FALSE(instance.busy());
-    const BusyScope none(nullptr); // no instance: nothing to mark
+    instance.releaseBusy(); // more releases than holds stay idle
+    EXPECT_FALSE(instance.busy());
+    const BusyScope none(nullptr); // no instance: nothing to hold
 }
 
 } // namespace
