@@ -1,0 +1,23 @@
+# The main window and the qs40 program.
+include(GNUInstallDirs)
+
+add_library(qs40window STATIC
+  ${CMAKE_CURRENT_LIST_DIR}/captions.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/front_panel.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/glyphs.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/hand_over.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/main_menu.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/main_window.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/main_window_layout.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/paint_box.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/program_options.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/qt_ui.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/single_instance.cpp
+)
+set_target_properties(qs40window PROPERTIES AUTOMOC ON)
+target_link_libraries(qs40window PUBLIC qs40core Qt6::Widgets Qt6::Network PRIVATE qs40_warnings)
+
+add_executable(qs40 ${CMAKE_CURRENT_LIST_DIR}/main.cpp)
+set_target_properties(qs40 PROPERTIES OUTPUT_NAME qs40)
+target_link_libraries(qs40 PRIVATE qs40window qs40sim qs40_warnings)
+install(TARGETS qs40 RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})

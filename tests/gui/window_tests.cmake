@@ -1,0 +1,19 @@
+# Tests of the main window, its captions, its start-up and the single-instance rule.
+find_package(Qt6 REQUIRED COMPONENTS Test)
+
+qs40_add_test(captions_tests
+  SOURCES ${CMAKE_CURRENT_LIST_DIR}/captions_test.cpp
+  LIBS qs40window LABELS gui)
+
+qs40_add_test(main_window_tests
+  SOURCES
+    ${CMAKE_CURRENT_LIST_DIR}/main_window_controls_test.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/main_window_language_test.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/main_window_layout_test.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/main_window_start_test.cpp
+  LIBS qs40window Qt6::Test LABELS gui)
+target_include_directories(main_window_tests PRIVATE ${PROJECT_SOURCE_DIR}/tests/device)
+
+qs40_add_test(single_instance_tests
+  SOURCES ${CMAKE_CURRENT_LIST_DIR}/single_instance_test.cpp
+  LIBS qs40window Qt6::Test LABELS gui)
