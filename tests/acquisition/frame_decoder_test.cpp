@@ -25,9 +25,9 @@ protected:
         in.snapshot.params.triggerCount = 1;
         in.snapshot.params.thresholds = {120, 136, 120, 136};
     }
-    DecodeResult decode(const FrameSpec& spec) {
-        in.recordLength = spec.n;
-        const BuiltFrame f = test::buildFrame(spec);
+    DecodeResult decode(const FrameSpec& shape) {
+        in.recordLength = shape.n;
+        const BuiltFrame f = test::buildFrame(shape);
         return decoder.decode(f.received(), in, sets, &out);
     }
     std::int32_t field(int i) const { return sets.current->header[static_cast<std::size_t>(i)]; }

@@ -28,7 +28,7 @@ protected:
         params.publish(s);
         receiver.setRecordLength(1000);
     }
-    static test::FrameSpec spec(std::uint8_t sequence) {
+    static test::FrameSpec frameWithSequence(std::uint8_t sequence) {
         test::FrameSpec s;
         s.present = s.carried = test::kA1;
         s.trigger = s.pre;
@@ -44,13 +44,13 @@ protected:
 };
 
 TEST_F(Receiver, AFrameWithTheOldSequenceNumberIsDroppedAndTheNextOneDecoded) {
-    receive(spec(4));
+    receive(frameWithSequence(4));
     EXPECT_EQ(decodedCounter(), 0);
     EXPECT_EQ(flags.framesDecoded.load(), 0u);
     EXPECT_EQ(flags.framesRejected.load(), 0u); // dropped silently, not counted
     EXPECT_FALSE(link.displayRequest.load());
 
-    receive(spec(5));
+    receive(frameWithSequence(5));
     EXPECT_EQ(decodedCounter(), 1);
     EXPECT_EQ(flags.framesDecoded.load(), 1u);
     EXPECT_TRUE(flags.frameArrived.load());
@@ -63,17 +63,17 @@ TEST_F(Receiver, AFrameWithTheOldSequenceNumberIsDroppedAndTheNextOneDecoded) {
 
 TEST_F(Receiver, NoFrameIsDecodedBeforeTheInstrumentIdentifiedItselfOrWhileStopped) {
     link.identityReceived = false;
-    receive(spec(5));
+    receive(frameWithSequence(5));
     link.identityReceived = true;
     link.running = false;
-    receive(spec(5));
+    receive(frameWithSequence(5));
     EXPECT_EQ(decodedCounter(), 0);
     EXPECT_FALSE(link.displayRequest.load());
 }
 
 TEST_F(Receiver, ACompleteRecordEndsASingleShot) {
     link.single = true;
-    receive(spec(5));
+    receive(frameWithSequence(5));
     EXPECT_EQ(decodedCounter(), 1);
     EXPECT_FALSE(link.single.load());
     EXPECT_FALSE(link.running.load());
@@ -82,13 +82,13 @@ TEST_F(Receiver, ACompleteRecordEndsASingleShot) {
     EXPECT_EQ(params.get().params.runBits, 0x01); // the instrument is told to stop
     EXPECT_TRUE(link.displayRequest.load());
     // A frame still in flight with the same number is no longer decoded.
-    receive(spec(5));
+    receive(frameWithSequence(5));
     EXPECT_EQ(decodedCounter(), 1);
 }
 
 TEST_F(Receiver, ASingleShotGoesOnWhileItsRingIsFilling) {
     link.single = true;
-    test::FrameSpec s = spec(5);
+    test::FrameSpec s = frameWithSequence(5);
     s.roll = true;
     s.streamFlags = 0x05;
     s.pre = 0;
@@ -103,7 +103,7 @@ TEST_F(Receiver, ASingleShotGoesOnWhileItsRingIsFilling) {
 }
 
 TEST_F(Receiver, ARejectedFrameIsCountedAndDrawsNothing) {
-    test::FrameSpec s = spec(5);
+    test::FrameSpec s = frameWithSequence(5);
     s.post = 2000; // longer than the record asked for
     receive(s);
     EXPECT_EQ(flags.framesRejected.load(), 1u);
@@ -115,7 +115,7 @@ TEST_F(Receiver, ARejectedFrameIsCountedAndDrawsNothing) {
 TEST_F(Receiver, TheRecordLengthIsTheOneOfThePacketSent) {
     // The GUI already published 5000 samples; the packet that asked for them is not sent yet.
     params.update([](AcquisitionSnapshot& s) { s.params.recordLength = 5000; });
-    receive(spec(5));
+    receive(frameWithSequence(5));
     EXPECT_EQ(decodedCounter(), 1);
     EXPECT_EQ(sets.current->header[kHdrLength], 1000);
 }
