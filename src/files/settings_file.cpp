@@ -1,6 +1,7 @@
 #include "files/settings_file.h"
 
 #include "files/config_io.h"
+#include "files/file_dialogs.h"
 #include "files/file_texts.h"
 #include "files/ini_file.h"
 
@@ -13,16 +14,8 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::string proposedSettingsName(const DataFileName& current) {
-    if (!current.valid)
-        return "*" + std::string(kSettingsExtension);
-    fs::path name = fs::path(current.name).filename();
-    name.replace_extension(kSettingsExtension);
-    return name.string();
-}
-
 void takeWorkingFolder(ScopeState& state, const std::string& chosen) {
-    state.Session.workingFolder = fs::path(chosen).parent_path().string();
+    state.Session.workingFolder = folderOf(chosen);
 }
 
 // Whether the file can be opened for reading. A folder is not a file, whatever the system's
@@ -66,7 +59,7 @@ FileDialogRequest saveSettingsRequest(const ScopeState& state) {
     r.title = saveSettingsTitle(state.russian());
     r.filter = saveSettingsFilter(state.russian());
     r.defaultExtension = std::string(kSettingsExtension.substr(1));
-    r.proposedName = proposedSettingsName(state.Session.current);
+    r.proposedName = proposedSaveName(state.Session, kSettingsExtension);
     r.folder = state.Session.workingFolder;
     return r;
 }

@@ -83,7 +83,7 @@ TEST(SettingsSave, WritesTheHeaderThenFileModeSections) {
     s.Instrument.firmwareVersion = 3;
     ASSERT_TRUE(saveSettings(s, ui, "qs40"));
     EXPECT_TRUE(ui.boxes.empty());
-    EXPECT_EQ(s.Session.workingFolder, dir.path().string());
+    EXPECT_EQ(s.Session.workingFolder, dir.path().string() + "/");
 
     const std::string text = readWholeFile(dir / "a.qss");
     EXPECT_EQ(text.rfind("[ZR40 SETTINGS FILE]\r\n\r\n[System]\r\nDevice_Type=~ZR4003~\r\n"
@@ -291,11 +291,11 @@ TEST(SettingsOpen, TheDialogsChoiceSetsTheWorkingFolder) {
     EXPECT_TRUE(openSettingsFromDialog(s, ui));
     ASSERT_EQ(ui.openRequests.size(), 1u);
     EXPECT_EQ(ui.openRequests[0].folder, "/elsewhere");
-    EXPECT_EQ(s.Session.workingFolder, dir.path().string());
+    EXPECT_EQ(s.Session.workingFolder, dir.path().string() + "/");
 
     ui.chosenFile.reset();
     EXPECT_FALSE(openSettingsFromDialog(s, ui));
-    EXPECT_EQ(s.Session.workingFolder, dir.path().string());
+    EXPECT_EQ(s.Session.workingFolder, dir.path().string() + "/");
 }
 
 } // namespace
