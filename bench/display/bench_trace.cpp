@@ -2,6 +2,7 @@
 // routine does (D2, D1 as vectors, A2, A1 in sin(x)/x mode), into a canvas that does nothing, so
 // that the figure is the trace drawer's own cost.
 #include "display/trace_drawer.h"
+#include "null_canvas.h"
 #include "recording_canvas.h"
 
 #include <benchmark/benchmark.h>
@@ -17,27 +18,6 @@ namespace {
 using namespace qs40;
 
 constexpr int kSamples = 20000;
-
-class NullCanvas : public Canvas {
-public:
-    void setPenColor(std::uint32_t) override {}
-    void setBrushColor(std::uint32_t) override {}
-    void setBrushTransparent() override {}
-    void setFont(std::string_view, int) override {}
-    void setFontColor(std::uint32_t) override {}
-    void line(int, int, int, int) override {}
-    void rectangle(int, int, int, int) override {}
-    void fillRect(int, int, int, int) override {}
-    void polygon(std::span<const Point>) override {}
-    void polyline(std::span<const Point>) override {}
-    void arc(int, int, int, int, int, int, int, int) override {}
-    void ellipse(int, int, int, int) override {}
-    void pixel(int, int, std::uint32_t) override {}
-    void text(int, int, std::string_view) override {}
-    int textWidth(std::string_view) override { return 0; }
-    int width() const override { return 1062; }
-    int height() const override { return 640; }
-};
 
 // Noisy sines on the analog channels, square waves on the digital ones, at full rate.
 std::unique_ptr<FrameData> makeFrame() {
@@ -105,7 +85,7 @@ void drawFrame(benchmark::State& state, Canvas& canvas) {
 // Argument: pixels per sample x 1000. 1000: a thousand samples across the plot, interpolated
 // at every tenth; 50: the whole 20000-sample frame across the plot, twenty samples a column.
 void BM_FourChannelsNullCanvas(benchmark::State& state) {
-    NullCanvas canvas;
+    bench::NullCanvas canvas(1062, 640);
     drawFrame(state, canvas);
 }
 BENCHMARK(BM_FourChannelsNullCanvas)->Arg(1000)->Arg(50)->Unit(benchmark::kMicrosecond);
