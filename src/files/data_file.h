@@ -16,7 +16,7 @@ inline constexpr std::string_view kDataFileExtension = ".qsd";
 inline constexpr std::string_view kCompanionExtension = ".qss";
 
 // The flags of the variant check that an opened file of another variant sets.
-struct VariantCheckFlags {
+struct DataFileVariantFlags {
     bool& askOnVariantChange;
     bool& announceVariantChange;
 };
@@ -37,7 +37,7 @@ struct DataFileHooks {
 
 struct DataFileContext {
     FileCommandContext files;
-    VariantCheckFlags variant;
+    DataFileVariantFlags variant;
     DataFileHooks hooks;
 };
 

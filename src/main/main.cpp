@@ -1,7 +1,11 @@
 // qs40 [--device DEV] [FILE]: the control and display program of the ZR40 oscilloscopes.
 #include "main/main_window.h"
 #include "main/program_options.h"
+#include "main/qt_ui.h"
 #include "main/single_instance.h"
+#include "device/fpga_image.h"
+#include "files/config_io.h"
+#include "files/config_location.h"
 #include "scope/variant.h"
 #include "sim/device_choice.h"
 
@@ -11,6 +15,8 @@
 #include <QTimer>
 
 #include <cstdio>
+#include <cstring>
+#include <optional>
 #include <exception>
 
 #include <unistd.h>
@@ -18,7 +24,7 @@
 namespace {
 
 // After the first paint has opened the instrument and the plot has been drawn.
-constexpr int kScreenshotDelayMs = 700;
+constexpr int kScreenshotDelayMs = 2500;
 
 void printError(const QString& text) {
     std::fprintf(stderr, "%s\n", text.toLocal8Bit().constData());
@@ -41,13 +47,31 @@ int run(QApplication& app, const qs40::ProgramOptions& options) {
         return 2;
     }
 
+    FpgaImage image = findFpgaImage({}, executableDir());
+    if (!image.ok()) {
+        printError("qs40: " + QString::fromStdString(image.error));
+        return 2;
+    }
+
     StartOptions start;
     start.executablePath = executable.toStdString();
     start.fileToOpen = options.lastFile().toStdString();
-    // The configuration file's reader and writer plug in here (start.loadConfiguration,
-    // start.saveConfiguration); until then the defaults stand.
+    start.configurationPath = configurationFilePath(start.executablePath).string();
+    start.loadConfiguration = [](ScopeState& state, const std::string& path, bool variantFirst) {
+        readConfigurationFile(path, state, ConfigMode::Configuration, variantFirst);
+    };
+    // The configuration's error box has no window of its own to belong to.
+    QtUi configurationUi;
+    start.saveConfiguration = [&configurationUi, title = applicationTitle(start.executablePath)](
+                                  const ScopeState& state, const std::string& path) {
+        writeConfigurationFile(path, state, ConfigMode::Configuration, configurationUi, title);
+    };
+    start.fpgaImage = std::move(image.bytes);
     start.russian = options.russian;
     start.variant = options.variant;
+    start.compact = options.compact;
+    start.generatorView = options.generatorView;
+    start.run = options.run;
 
     TQS4003MFrm window(std::move(start), *d2xx, nullptr, &instance);
     QObject::connect(&instance, &SingleInstance::handedOver, &window, &TQS4003MFrm::fileHandedOver);
@@ -62,16 +86,24 @@ int run(QApplication& app, const qs40::ProgramOptions& options) {
     return app.exec();
 }
 
-} // namespace
+// Help and version need no display: they are answered before the GUI is set up.
+bool asksForTextOnly(int argc, char** argv) {
+    for (int i = 1; i < argc; ++i)
+        for (const char* option : {"-h", "--help", "--help-all", "-v", "--version"})
+            if (std::strcmp(argv[i], option) == 0)
+                return true;
+    return false;
+}
 
-int main(int argc, char** argv) {
-    QApplication app(argc, argv);
-    QApplication::setApplicationName(
-        QFileInfo(QApplication::applicationFilePath()).completeBaseName());
-    QApplication::setApplicationVersion(
+void nameApplication() {
+    QCoreApplication::setApplicationName(
+        QFileInfo(QCoreApplication::applicationFilePath()).completeBaseName());
+    QCoreApplication::setApplicationVersion(
         QString::fromStdString(qs40::versionText(qs40::kSoftwareVersion)));
+}
 
-    const qs40::ProgramOptions options = qs40::parseProgramOptions(QApplication::arguments());
+// Prints help, version or the command line's error; nullopt when the program is to start.
+std::optional<int> answerWithoutWindow(const qs40::ProgramOptions& options) {
     if (!options.error.isEmpty()) {
         printError("qs40: " + options.error);
         printError(options.helpText);
@@ -82,10 +114,27 @@ int main(int argc, char** argv) {
         return 0;
     }
     if (options.version) {
-        std::printf("%s %s\n", qPrintable(QApplication::applicationName()),
-                    qPrintable(QApplication::applicationVersion()));
+        std::printf("%s %s\n", qPrintable(QCoreApplication::applicationName()),
+                    qPrintable(QCoreApplication::applicationVersion()));
         return 0;
     }
+    return std::nullopt;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (asksForTextOnly(argc, argv)) {
+        QCoreApplication core(argc, argv);
+        nameApplication();
+        return answerWithoutWindow(qs40::parseProgramOptions(QCoreApplication::arguments()))
+            .value_or(0);
+    }
+    QApplication app(argc, argv);
+    nameApplication();
+    const qs40::ProgramOptions options = qs40::parseProgramOptions(QApplication::arguments());
+    if (const auto answered = answerWithoutWindow(options))
+        return *answered;
     try {
         return run(app, options);
     } catch (const std::exception& e) {

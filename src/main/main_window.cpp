@@ -5,6 +5,7 @@
 #include "main/paint_box.h"
 #include "main/qt_ui.h"
 #include "main/single_instance.h"
+#include "main/widget_colors.h"
 #include "scope/arith.h"
 #include "scope/parameter_computation.h"
 #include "scope/variant.h"
@@ -17,7 +18,7 @@
 #include <QGroupBox>
 #include <QKeyEvent>
 #include <QLabel>
-#include <QPainter>
+#include <QLocale>
 #include <QUrl>
 
 #include <algorithm>
@@ -26,14 +27,6 @@
 
 namespace qs40 {
 namespace {
-
-// The file commands wait for the data and settings file code; the dialogs for their forms.
-constexpr bool kFileCommandsAvailable = false;
-
-QColor toColor(ColorRef c) {
-    return QColor(static_cast<int>(c & 0xFF), static_cast<int>((c >> 8) & 0xFF),
-                  static_cast<int>((c >> 16) & 0xFF));
-}
 
 void setCaption(QObject* object, const QString& text) {
     if (auto* menu = qobject_cast<QMenu*>(object))
@@ -46,14 +39,6 @@ void setCaption(QObject* object, const QString& text) {
         button->setText(text);
     else if (auto* label = qobject_cast<QLabel*>(object))
         label->setText(text);
-}
-
-void setBackground(QWidget* w, QColor background, QColor text = {}) {
-    QPalette palette = w->palette();
-    palette.setColor(QPalette::Window, background);
-    if (text.isValid())
-        palette.setColor(QPalette::WindowText, text);
-    w->setPalette(palette);
 }
 
 // The manual: beside the executable, else where the package installs it.
@@ -75,15 +60,24 @@ TQS4003MFrm::TQS4003MFrm(StartOptions options, D2xx& d2xx, Ui* ui, SingleInstanc
       instance_(instance), link_(d2xx, *ui_, &wake_, executableCaption(options_.executablePath)) {
     setObjectName("QS4003MFrm");
     buildWindow();
-    requests_.onDisplay = [this] { scheduleRedraw(); };
+    if (options_.acquisition)
+        requests_.scope = &scopeRequests_;
+    else
+        requests_.onDisplay = [this] { scheduleRedraw(); };
+    rebuild_ = [this](std::int32_t code) { rebuildForVariant(code); };
+    decimalSeparator_ = QLocale().decimalPoint().toStdString();
 
     // The defaults of the record stand unless the configuration file says otherwise.
     if (options_.loadConfiguration)
-        options_.loadConfiguration(state_, configurationPath());
+        options_.loadConfiguration(state_, configurationPath(), true);
     if (options_.russian)
         state_.Common.Russian = *options_.russian;
     if (options_.variant)
         state_.System.Device_Type_Code = *options_.variant;
+    if (options_.compact)
+        state_.Run.compact = *options_.compact;
+    if (options_.generatorView)
+        state_.Common.Generator = *options_.generatorView;
     link_.setDebugQs(state_.System.Debug_qs);
     applyServiceSwitches();
     {
@@ -100,15 +94,21 @@ TQS4003MFrm::TQS4003MFrm(StartOptions options, D2xx& d2xx, Ui* ui, SingleInstanc
     computeParameters(state_, params_, background_, view_);
     mirror();
     // The acquisition thread starts here, last, once the state is complete.
+    startAcquisition();
     timer1_->start();
 }
 
 TQS4003MFrm::~TQS4003MFrm() {
+    timer1_->stop();
+    if (thread_)
+        thread_->stop();
     if (!deviceClosed_)
         link_.close();
 }
 
 std::string TQS4003MFrm::configurationPath() const {
+    if (!options_.configurationPath.empty())
+        return options_.configurationPath;
     return std::filesystem::path(options_.executablePath).replace_extension(".ini").string();
 }
 
@@ -239,13 +239,19 @@ void TQS4003MFrm::wireMenus() {
     connect(m.file, &QMenu::aboutToShow, this, [this] {
         const bool idle = !state_.Run.running;
         for (QAction* a : {menu_.saveAs, menu_.open, menu_.exportMenu->menuAction()})
-            a->setEnabled(idle && kFileCommandsAvailable);
+            a->setEnabled(idle);
         menu_.device->menuAction()->setEnabled(idle);
     });
-    for (QAction* a :
-         {m.open, m.openSettings, m.saveAs, m.saveSettingsAs, m.image, m.text, m.exportBinary[0],
-          m.exportBinary[1], m.exportBinary[2], m.exportBinary[3], m.recorder})
-        a->setEnabled(false);
+    onTrigger(m.saveAs, [this] { Menu_Save_AsClick(); });
+    onTrigger(m.open, [this] { Menu_OpenClick(); });
+    onTrigger(m.saveSettingsAs, [this] { Menu_Save_SettingsClick(); });
+    onTrigger(m.openSettings, [this] { Menu_Open_SettingsClick(); });
+    onTrigger(m.image, [this] { Menu_ImageClick(); });
+    onTrigger(m.text, [this] { Menu_TextClick(); });
+    for (int i = 0; i < 4; ++i)
+        onTrigger(m.exportBinary[static_cast<std::size_t>(i)], [this, i] { exportBinaryClick(i); });
+    // The recorder comes with its form.
+    m.recorder->setEnabled(false);
     for (std::size_t i = 0; i < m.deviceItems.size(); ++i)
         onTrigger(m.deviceItems[i], [this, i] { switchVariant(kVariants[i].code); });
     onTrigger(m.exit, [this] { Menu_ExitClick(); });
@@ -380,7 +386,7 @@ void TQS4003MFrm::selectLanguage(bool russian) {
     followUp(FollowUp::Apply);
 }
 
-void TQS4003MFrm::switchVariant(std::int32_t code) {
+void TQS4003MFrm::rebuildForVariant(std::int32_t code) {
     const std::string path = configurationPath();
     if (options_.saveConfiguration)
         options_.saveConfiguration(state_, path);
@@ -392,12 +398,17 @@ void TQS4003MFrm::switchVariant(std::int32_t code) {
     // The new variant's fields come from the configuration file; its variant stays the chosen
     // one.
     if (options_.loadConfiguration)
-        options_.loadConfiguration(state_, path);
+        options_.loadConfiguration(state_, path, false);
     state_.System.Device_Type_Code = code;
     if (options_.saveConfiguration)
         options_.saveConfiguration(state_, path);
+    mirror();
+}
+
+void TQS4003MFrm::switchVariant(std::int32_t code) {
+    rebuildForVariant(code);
     followUp(FollowUp::ApplyAndStart);
-    askOnVariantChange_ = false;
+    variantFlags_.askOnChange = false;
 }
 
 // ----------------------------------------------------------------------------------------------
@@ -410,14 +421,17 @@ bool TQS4003MFrm::linkCheck(bool withVariantQuestion, const std::function<void()
     if (result.outcome == LinkCheckOutcome::Reopened)
         linkReopened();
     if (withVariantQuestion)
-        askOnVariantChange_ = true;
+        variantFlags_.askOnChange = true;
     return true;
 }
 
 void TQS4003MFrm::linkReopened() {
     deviceClosed_ = false;
-    // The acquisition thread clears its link-up and fault flags and loads the FPGA image again
-    // on its configure request, once it runs.
+    // A fresh link: the FPGA image is loaded again before anything is sent.
+    linkState_.linkUp.store(false);
+    linkState_.clearFaults();
+    linkState_.configureRequest.store(true);
+    wake_.set();
 }
 
 void TQS4003MFrm::SpeedButton_RunClick() {
@@ -472,12 +486,6 @@ void TQS4003MFrm::SpeedButton_ret_trigClick() {
     const QSignalBlocker block(panel_.xPos);
     panel_.xPos->setValue(trigger);
     followUp(FollowUp::Apply);
-}
-
-void TQS4003MFrm::Timer1Timer() {
-    const BusyScope busy(instance_);
-    // The link watchdog runs here once the acquisition thread publishes its counters.
-    requests_.requestDisplay();
 }
 
 // ----------------------------------------------------------------------------------------------
@@ -564,6 +572,8 @@ void TQS4003MFrm::FormPaint() {
         openNamedFile(options_.fileToOpen);
     if (instance_)
         instance_->releaseBusy(); // the start-up is over
+    if (options_.run && !state_.Run.runDown)
+        SpeedButton_RunClick();
 }
 
 void TQS4003MFrm::openNamedFile(const std::string& path) {
@@ -571,14 +581,6 @@ void TQS4003MFrm::openNamedFile(const std::string& path) {
         openSettingsFile(path);
     else
         openDataFile(path);
-}
-
-void TQS4003MFrm::openSettingsFile(const std::string&) {
-    // The settings file reader plugs in here.
-}
-
-void TQS4003MFrm::openDataFile(const std::string&) {
-    // The data file reader plugs in here.
 }
 
 void TQS4003MFrm::bringForward() {
@@ -615,13 +617,17 @@ void TQS4003MFrm::fileHandedOver(int argumentCount, const QString& text) {
 }
 
 void TQS4003MFrm::Menu_ExitClick() {
-    link_.close();
-    deviceClosed_ = true;
+    // The handle is closed once the thread no longer uses it (else by the destructor).
+    if (stopAcquisition()) {
+        link_.close();
+        deviceClosed_ = true;
+    }
     close();
 }
 
 void TQS4003MFrm::closeEvent(QCloseEvent* event) {
-    timer1_->stop();
+    // The thread stops before anything it shares goes away, and before the event loop ends.
+    stopAcquisition();
     if (options_.saveConfiguration)
         options_.saveConfiguration(state_, configurationPath());
     event->accept();
@@ -706,7 +712,7 @@ void TQS4003MFrm::keyPressEvent(QKeyEvent* event) {
 }
 
 // ----------------------------------------------------------------------------------------------
-// The plot until the per-frame routine draws it: border, plot background, grid and frame.
+// Without the acquisition thread the per-frame routine runs from the event loop.
 
 void TQS4003MFrm::scheduleRedraw() {
     if (redrawPending_)
@@ -719,43 +725,7 @@ void TQS4003MFrm::scheduleRedraw() {
 }
 
 void TQS4003MFrm::redrawPlot() {
-    const ColorsSection& colors = state_.Colors;
-    QImage& bitmap = panel_.image->bitmap();
-    if (!bitmap.isNull()) {
-        const PlotGeometry& g = geometry_;
-        QPainter p(&bitmap);
-        p.fillRect(bitmap.rect(), toColor(colors.Border));
-        p.fillRect(g.left, g.top, g.width + 1, g.height + 1, toColor(colors.Background));
-        if (state_.Common.Grid) {
-            p.setPen(toColor(colors.Grid));
-            for (int i = 1; i < 10; ++i)
-                p.drawLine(g.left + i * g.width / 10, g.top, g.left + i * g.width / 10,
-                           g.top + g.height);
-            for (int i = 1; i < 8; ++i)
-                p.drawLine(g.left, g.top + i * g.height / 8, g.left + g.width,
-                           g.top + i * g.height / 8);
-        }
-        p.setPen(toColor(colors.Grid_Frame));
-        p.drawRect(g.left - 1, g.top - 1, g.width + 2, g.height + 2);
-    }
-    panel_.image->update();
-
-    const QColor face = palette().color(QPalette::Button);
-    const CommonSection& c = state_.Common;
-    setBackground(panel_.colorTimeDiv, toColor(colors.Grid_Frame));
-    setBackground(panel_.a1.color, c.CH_A1 ? toColor(colors.CH_A1) : face);
-    setBackground(panel_.a2.color, c.CH_A2 ? toColor(colors.CH_A2) : face);
-    const ColorRef sourceColors[] = {colors.CH_A1, colors.CH_A2, colors.CH_D1, colors.CH_D2};
-    const auto& source = state_.Trigger.Source;
-    setBackground(panel_.colorTrig,
-                  source ? toColor(sourceColors[static_cast<int>(*source)]) : face);
-    const QColor labelText =
-        toColor(state_.Run.generatorOn ? colors.Grid_Frame
-                                       : blendColor(colors.Grid_Frame, colors.Border, 3));
-    setBackground(panel_.panelGen, toColor(colors.Border));
-    for (QLabel* l : {panel_.labelF, panel_.labelV, panel_.labelMod, panel_.labelPulse})
-        setBackground(l, toColor(colors.Border), labelText);
-    setWindowTitle(QString::fromStdString(variantName(state_.System.Device_Type_Code) + " "));
+    perFrame();
 }
 
 } // namespace qs40

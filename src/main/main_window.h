@@ -4,10 +4,23 @@
 // state and runs its follow-up; after every computation the widgets mirror the state.
 #pragma once
 
+#include "device/acquisition_flags.h"
 #include "device/event.h"
+#include "device/link_state.h"
+#include "device/link_watchdog.h"
+#include "device/params_publisher.h"
+#include "device/recorder_handover.h"
+#include "device/scope_requests.h"
+#include "device/scope_thread.h"
+#include "device/sync_queue.h"
 #include "device/usb_link.h"
+#include "display/frame_routine.h"
 #include "display/mouse_logic.h"
 #include "display/plot_geometry.h"
+#include "display/spectrum.h"
+#include "display/variant_prompt.h"
+#include "files/data_file.h"
+#include "files/export_common.h"
 #include "main/front_panel.h"
 #include "main/main_menu.h"
 #include "scope/acquisition_params.h"
@@ -25,6 +38,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace qs40 {
 
@@ -38,31 +52,55 @@ struct StartOptions {
     std::string executablePath;
     // The last command-line argument, opened after the first attempt to open the instrument.
     std::string fileToOpen;
-    // Reads the configuration file (the executable's path with ".ini") into the state. Not set
-    // while the configuration file has no reader: the defaults then stand.
-    std::function<void(ScopeState&, const std::string& path)> loadConfiguration;
+    // The configuration file; empty: the executable's path with ".ini".
+    std::string configurationPath;
+    // Reads the configuration file into the state (variantFirst at start only). Not set: the
+    // defaults stand.
+    std::function<void(ScopeState&, const std::string& path, bool variantFirst)>
+        loadConfiguration;
     // Writes the configuration file at close and around a variant switch.
     std::function<void(const ScopeState&, const std::string& path)> saveConfiguration;
+    // The FPGA image loaded at every connection; empty: the built-in placeholder.
+    std::vector<std::uint8_t> fpgaImage;
+    // Runs the acquisition thread. Off only for a device that cannot be shared between threads
+    // (a test's call recorder): follow-ups then redraw on the GUI thread and sends are counted.
+    bool acquisition = true;
     // The language and the variant when the command line asks for others than the configured
     // ones; applied once, after the configuration file is read at start.
     std::optional<bool> russian;
     std::optional<std::int32_t> variant;
+    std::optional<bool> compact;
+    std::optional<bool> generatorView;
+    // Press Run after the first paint has opened the instrument.
+    bool run = false;
 };
 
-// The acquisition side of the follow-ups. Until the acquisition thread runs, a display request
-// redraws the plot on the GUI thread and a send request is only counted.
+// The acquisition side of the follow-ups: handed to the acquisition thread when it runs (it
+// redraws through its synchronised callback); without it a display request redraws on the GUI
+// thread. Sends and wakes are counted either way.
 class WindowRequests final : public AcquisitionRequests {
 public:
+    ScopeRequests* scope = nullptr;
     std::function<void()> onDisplay;
     int sendCount = 0;
     int wakeCount = 0;
 
     void requestDisplay() override {
-        if (onDisplay)
+        if (scope)
+            scope->requestDisplay();
+        else if (onDisplay)
             onDisplay();
     }
-    void requestSendParameters() override { ++sendCount; }
-    void wake() override { ++wakeCount; }
+    void requestSendParameters() override {
+        ++sendCount;
+        if (scope)
+            scope->requestSendParameters();
+    }
+    void wake() override {
+        ++wakeCount;
+        if (scope)
+            scope->wake();
+    }
 };
 
 class TQS4003MFrm : public QMainWindow {
@@ -81,13 +119,22 @@ public:
     const WindowRequests& requests() const { return requests_; }
     const FrontPanel& frontPanel() const { return panel_; }
     const MainMenu& mainMenu() const { return menu_; }
-    bool askOnVariantChange() const { return askOnVariantChange_; }
+    bool askOnVariantChange() const { return variantFlags_.askOnChange; }
     bool backgroundSwapped() const { return backgroundSwapped_; }
     // The current frame and the background oscillogram, with the background's own levels.
     FrameSets& frames() { return frames_; }
     const BackgroundLevels& backgroundLevels() const { return background_; }
     // The design size of the whole window (client area and menu bar): also its minimum size.
     QSize designSize() const { return designSize_; }
+    // The acquisition's counters: frames decoded and frames drawn since the start.
+    std::uint64_t framesDecodedTotal() const;
+    std::uint64_t framesDrawnTotal() const;
+    const LinkState& linkState() const { return linkState_; }
+    const LinkWatchdog& watchdog() const { return watchdog_; }
+    // Stops the acquisition thread in order (refuse its synchronised calls, wake, join). False
+    // when it could only be told to stop: called from inside its synchronised call, the
+    // thread is joined by the destructor.
+    bool stopAcquisition();
 
     // The variant switch of the Device items: the controls, the view, the layout and the
     // captions are rebuilt for the code, and the instrument is started with it.
@@ -106,6 +153,15 @@ public:
     void Menu_BG_DoClick();
     void Menu_BG_ClrClick();
     void Timer1Timer();
+
+    // File menu.
+    void Menu_Save_AsClick();
+    void Menu_OpenClick();
+    void Menu_Save_SettingsClick();
+    void Menu_Open_SettingsClick();
+    void Menu_ImageClick();
+    void Menu_TextClick();
+    void exportBinaryClick(int channel);
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -146,7 +202,26 @@ private:
     void relayoutAndApply();
     bool showGenerator() const;
 
-    // The plot until the per-frame routine draws it.
+    // The acquisition thread and the per-frame routine (main_window_acquisition.cpp).
+    void startAcquisition();
+    void postSynchronisedCall();
+    ScopeThreadHooks acquisitionHooks();
+    void perFrame();
+    void showFrameOutput(const FrameOutput& out);
+    void drawActivityIndicator();
+    void rebuildForVariant(std::int32_t code);
+    void singleShotEnded();
+    FrameInput frameInput();
+
+    // The file commands (main_window_files.cpp).
+    FileCommandContext fileContext();
+    DataFileContext dataFileContext();
+    ExportContext exportContext();
+    void afterDataFileOpened();
+    void afterSettingsOpened();
+    std::string errorCaption() const;
+
+    // A redraw on the GUI thread, for a window without the acquisition thread.
     void scheduleRedraw();
     void redrawPlot();
 
@@ -173,7 +248,30 @@ private:
     FrameSets frames_;
     bool backgroundSwapped_ = false;
     int backgroundStartIndex_ = 0; // set by each drawing of the background
-    bool askOnVariantChange_ = false;
+    VariantCheckFlags variantFlags_;
+
+    // The acquisition core: shared with the acquisition thread.
+    LinkState linkState_;
+    AcquisitionFlags flags_;
+    ParamsPublisher publisher_;
+    RecorderHandover recorder_;
+    // A queued call reaches the GUI thread as a posted event.
+    SyncQueue sync_{[this] { postSynchronisedCall(); }};
+    ScopeRequests scopeRequests_{params_, state_, publisher_, linkState_, wake_};
+    std::vector<std::uint8_t> fpgaImage_;
+    std::unique_ptr<Scope_Thread> thread_;
+    int synchronisedDepth_ = 0; // inside the thread's synchronised call
+    LinkWatchdog watchdog_{linkState_, flags_, link_, *ui_};
+    std::uint64_t decodedBefore_ = 0; // totals of the seconds the watchdog has zeroed
+    std::uint64_t drawnBefore_ = 0;
+
+    // The per-frame routine's own state.
+    RebuildInterface rebuild_; // the routine's interface rebuild for another variant
+    bool inPerFrame_ = false;
+    std::string decimalSeparator_ = ".";
+    FrameRoutine routine_;
+    Spectrum spectrum_;
+    ActivityIndicator activity_;
 
     FrontPanel panel_;
     MainMenu menu_;

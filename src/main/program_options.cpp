@@ -23,10 +23,16 @@ ProgramOptions parseProgramOptions(const QStringList& arguments) {
         "The instrument: usb (default: attached devices), sim[:options] (the simulated "
         "instrument) or tty:PATH (a serial device). Default: $QS40_DEVICE, else usb.",
         "DEV");
+    const QCommandLineOption run("run", "Start the acquisition (Run) once the instrument is open.");
     const QCommandLineOption screenshot = hidden({"screenshot", "Save a picture and end.", "FILE"});
-    const QCommandLineOption language = hidden({"language", "en or ru.", "LANG"});
-    const QCommandLineOption variant = hidden({"variant", "Instrument variant code.", "CODE"});
+    const QCommandLineOption language("language", "Captions in en or ru (default: as configured).",
+                                      "LANG");
+    const QCommandLineOption variant(
+        "variant", "Build the window for this instrument variant code (e.g. 31, 0x3F).", "CODE");
+    const QCommandLineOption view = hidden({"view", "normal, compact or nogen.", "VIEW"});
     parser.addOption(device);
+    parser.addOption(run);
+    parser.addOption(view);
     parser.addOption(screenshot);
     parser.addOption(language);
     parser.addOption(variant);
@@ -43,7 +49,17 @@ ProgramOptions parseProgramOptions(const QStringList& arguments) {
     result.version = parser.isSet(versionOption);
     result.device = parser.value(device);
     result.files = parser.positionalArguments();
+    result.run = parser.isSet(run);
     result.screenshot = parser.value(screenshot);
+    if (parser.isSet(view)) {
+        const QString value = parser.value(view);
+        if (value == "normal" || value == "compact" || value == "nogen") {
+            result.compact = value == "compact";
+            result.generatorView = value != "nogen";
+        } else {
+            result.error = "--view takes normal, compact or nogen";
+        }
+    }
     if (parser.isSet(language)) {
         const QString value = parser.value(language);
         if (value == "en" || value == "ru")

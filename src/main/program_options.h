@@ -12,15 +12,18 @@ namespace qs40 {
 struct ProgramOptions {
     QString device;    // empty: QS40_DEVICE, else "usb"
     QStringList files; // the command line's file arguments
+    bool run = false;  // press Run once the instrument is open
     bool help = false;
     bool version = false;
     QString helpText;
     QString error; // set when the command line cannot be used
-    // Hidden options for looking at the window: save a picture of it after start and end;
-    // start in a language or for a variant other than the configured one.
+    // Start in a language or for a variant other than the configured one.
+    // Hidden, for looking at the window: save a picture of it after start and end; a view.
     QString screenshot;
     std::optional<bool> russian;
     std::optional<std::int32_t> variant;
+    std::optional<bool> compact;       // --view compact
+    std::optional<bool> generatorView; // --view nogen: without the generator
 
     // The file to open: the last file argument, or empty.
     QString lastFile() const { return files.isEmpty() ? QString() : files.constLast(); }

@@ -8,6 +8,8 @@ add_library(qs40window STATIC
   ${CMAKE_CURRENT_LIST_DIR}/hand_over.cpp
   ${CMAKE_CURRENT_LIST_DIR}/main_menu.cpp
   ${CMAKE_CURRENT_LIST_DIR}/main_window.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/main_window_acquisition.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/main_window_files.cpp
   ${CMAKE_CURRENT_LIST_DIR}/main_window_layout.cpp
   ${CMAKE_CURRENT_LIST_DIR}/paint_box.cpp
   ${CMAKE_CURRENT_LIST_DIR}/program_options.cpp
@@ -15,7 +17,7 @@ add_library(qs40window STATIC
   ${CMAKE_CURRENT_LIST_DIR}/single_instance.cpp
 )
 set_target_properties(qs40window PROPERTIES AUTOMOC ON)
-target_link_libraries(qs40window PUBLIC qs40core Qt6::Widgets Qt6::Network PRIVATE qs40_warnings)
+target_link_libraries(qs40window PUBLIC qs40qt qs40core Qt6::Widgets Qt6::Network PRIVATE qs40_warnings)
 
 add_executable(qs40 ${CMAKE_CURRENT_LIST_DIR}/main.cpp)
 set_target_properties(qs40 PROPERTIES OUTPUT_NAME qs40)

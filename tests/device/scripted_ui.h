@@ -33,13 +33,26 @@ public:
         answers.pop_front();
         return answer;
     }
+    // Names the file dialogs answer with, in order; closed (no name) when empty.
+    std::deque<std::string> openNames;
+    std::deque<std::string> saveNames;
+
     std::optional<std::string> openFileName(const FileDialogRequest&) override {
-        return std::nullopt;
+        return take(openNames);
     }
     std::optional<std::string> saveFileName(const FileDialogRequest&) override {
-        return std::nullopt;
+        return take(saveNames);
     }
     void processMessages() override {}
+
+private:
+    static std::optional<std::string> take(std::deque<std::string>& names) {
+        if (names.empty())
+            return std::nullopt;
+        std::string name = std::move(names.front());
+        names.pop_front();
+        return name;
+    }
 };
 
 } // namespace qs40::testing

@@ -580,15 +580,20 @@ TEST(MainWindowControls, FileAndViewItemsFollowTheRunningStateWhenOpened) {
     open("Menu_View");
     EXPECT_TRUE(f.find<QMenu>("Menu_Device")->menuAction()->isEnabled());
     EXPECT_TRUE(f.action("Menu_BG_Do")->isEnabled());
-    // The data file commands wait for the file code.
     for (const char* name : {"Menu_Open", "Menu_Save_As", "Menu_Open_Settings"})
-        EXPECT_FALSE(f.action(name)->isEnabled()) << name;
+        EXPECT_TRUE(f.action(name)->isEnabled()) << name;
+    EXPECT_TRUE(f.find<QMenu>("Menu_Export")->menuAction()->isEnabled());
 
     f.click("SpeedButton_Run");
     open("Menu_File");
     open("Menu_View");
     EXPECT_FALSE(f.find<QMenu>("Menu_Device")->menuAction()->isEnabled());
     EXPECT_FALSE(f.action("Menu_BG_Do")->isEnabled());
+    // Data files and exports need a frame that is not being replaced; settings do not.
+    for (const char* name : {"Menu_Open", "Menu_Save_As"})
+        EXPECT_FALSE(f.action(name)->isEnabled()) << name;
+    EXPECT_FALSE(f.find<QMenu>("Menu_Export")->menuAction()->isEnabled());
+    EXPECT_TRUE(f.action("Menu_Open_Settings")->isEnabled());
 }
 
 TEST(MainWindowControls, BackgroundSwapOfTwoEmptyFramesOnlyShowsTheBackground) {

@@ -123,6 +123,7 @@ TEST(HandOver, TheWindowIgnoresAFileWhileBusy) {
     instance.releaseBusy();                       // as the first paint does
     f.window->fileHandedOver(0, "/usr/bin/qs40"); // a second start without a file
     EXPECT_TRUE(f.ui.boxes.empty());
+    f.ui.answers.push_back(BoxAnswer::No);
     f.window->fileHandedOver(1, "/data/a.qss");
     ASSERT_EQ(f.ui.boxes.size(), 1u);
     EXPECT_EQ(f.ui.boxes[0].caption, "Open Settings");

@@ -54,12 +54,12 @@ public:
             d2xx.devices.push_back({kInstrument, 0x11});
         StartOptions options;
         options.executablePath = "/opt/qs40/bin/qs40";
+        options.acquisition = false; // the fake device records calls on one thread only
         options.russian = setup.russian;
         options.variant = setup.variant;
         if (setup.configure)
-            options.loadConfiguration = [f = setup.configure](ScopeState& s, const std::string&) {
-                f(s);
-            };
+            options.loadConfiguration = [f = setup.configure](ScopeState& s, const std::string&,
+                                                              bool) { f(s); };
         window = std::make_unique<TQS4003MFrm>(std::move(options), d2xx, &ui, setup.instance);
     }
 

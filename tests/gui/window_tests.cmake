@@ -17,3 +17,11 @@ target_include_directories(main_window_tests PRIVATE ${PROJECT_SOURCE_DIR}/tests
 qs40_add_test(single_instance_tests
   SOURCES ${CMAKE_CURRENT_LIST_DIR}/single_instance_test.cpp
   LIBS qs40window Qt6::Test LABELS gui)
+
+# The window with its acquisition thread over the simulated instrument.
+qs40_add_test(main_window_acquisition_tests
+  SOURCES ${CMAKE_CURRENT_LIST_DIR}/main_window_acquisition_test.cpp
+  LIBS qs40window qs40sim LABELS gui)
+target_include_directories(main_window_acquisition_tests PRIVATE ${PROJECT_SOURCE_DIR}/tests/device)
+# The simulator's headers use Qt's keywords as names.
+target_compile_definitions(main_window_acquisition_tests PRIVATE QT_NO_KEYWORDS)

@@ -1,0 +1,178 @@
+// The window over the simulated instrument with its acquisition thread: the first paint opens
+// the instrument and loads the FPGA; Run and Single give decoded and drawn frames; front-panel
+// changes reach the instrument; data files go out and come back through the File menu; the
+// window closes cleanly while frames arrive.
+#include "main_window_test_support.h"
+#include "sim/sim_d2xx.h"
+#include "sim/sim_options.h"
+
+#include <QAction>
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <QTemporaryDir>
+
+#include <filesystem>
+
+namespace qs40::testing {
+namespace {
+
+// Generous: the machine may be busy. A test that passes never waits this long.
+constexpr int kDeadlineMs = 30000;
+
+sim::SimOptions simOptions() {
+    std::string error;
+    auto options = sim::parseSimDeviceText("sim:variant=63", &error);
+    EXPECT_TRUE(options) << error;
+    return *options;
+}
+
+class SimWindow {
+public:
+    SimWindow() : d2xx(simOptions()) {
+        application();
+        StartOptions options;
+        options.executablePath = "/opt/qs40/bin/qs40";
+        options.variant = 63;
+        options.russian = false;
+        window = std::make_unique<TQS4003MFrm>(std::move(options), d2xx, &ui);
+        window->show();
+    }
+
+    // Serves the event loop until done() holds or the deadline passes.
+    template <class F> bool waitFor(F done) {
+        const QDeadlineTimer deadline(kDeadlineMs);
+        while (!done()) {
+            if (deadline.hasExpired())
+                return false;
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+        }
+        return true;
+    }
+    bool connected() {
+        return waitFor([this] { return window->linkState().linkUp.load(); });
+    }
+    template <class T = QObject> T* find(const char* name) const {
+        return window->findChild<T*>(QString::fromLatin1(name));
+    }
+    void click(const char* name) const { find<QAbstractButton>(name)->click(); }
+    void trigger(const char* name) const { find<QAction>(name)->trigger(); }
+    sim::InstrumentSettings instrument() {
+        sim::InstrumentSettings s{};
+        d2xx.withInstrument(0, [&](sim::Instrument& i) { s = i.settings(); });
+        return s;
+    }
+
+    sim::SimD2xx d2xx;
+    ScriptedUi ui;
+    std::unique_ptr<TQS4003MFrm> window;
+};
+
+TEST(WindowAcquisition, FirstPaintOpensTheInstrumentAndLoadsTheFpga) {
+    SimWindow w;
+    ASSERT_TRUE(w.connected());
+    EXPECT_TRUE(w.ui.boxes.empty());
+    EXPECT_FALSE(w.instrument().running()); // nothing runs before Run or Single
+}
+
+TEST(WindowAcquisition, RunGivesDecodedAndDrawnFrames) {
+    SimWindow w;
+    ASSERT_TRUE(w.connected());
+    w.click("SpeedButton_Run");
+    ASSERT_TRUE(w.waitFor([&] { return w.window->framesDrawnTotal() >= 5; }));
+    EXPECT_GE(w.window->framesDecodedTotal(), w.window->framesDrawnTotal());
+    EXPECT_TRUE(w.instrument().running());
+    // The caption names the variant; the frames come from the same variant: no question.
+    EXPECT_TRUE(w.ui.boxes.empty());
+
+    w.click("SpeedButton_Run");
+    EXPECT_TRUE(w.waitFor([&] { return !w.instrument().running(); }));
+}
+
+TEST(WindowAcquisition, TimeAndVoltsPerDivisionReachTheInstrument) {
+    SimWindow w;
+    ASSERT_TRUE(w.connected());
+    w.click("SpeedButton_Run");
+    ASSERT_TRUE(w.waitFor([&] { return w.instrument().running(); }));
+
+    const sim::InstrumentSettings before = w.instrument();
+    w.click("SpeedButton_10mS");
+    EXPECT_TRUE(w.waitFor([&] { return w.instrument().divider != before.divider; }));
+    w.click("SpeedButton_50mV_A1");
+    EXPECT_TRUE(w.waitFor([&] { return w.instrument().inputA1 != before.inputA1; }));
+}
+
+TEST(WindowAcquisition, SingleEndsByItself) {
+    SimWindow w;
+    ASSERT_TRUE(w.connected());
+    auto* single = w.find<QAbstractButton>("SpeedButton_Sngl");
+    w.click("SpeedButton_Sngl");
+    EXPECT_TRUE(single->isChecked());
+    ASSERT_TRUE(w.waitFor([&] { return !w.window->state().Run.snglDown; }));
+    EXPECT_FALSE(single->isChecked());
+    EXPECT_FALSE(w.window->state().Run.running);
+    EXPECT_GE(w.window->framesDecodedTotal(), 1u);
+    const std::lock_guard lock(w.window->frames().mutex);
+    EXPECT_GT(w.window->frames().current->header[kHdrLength], 0);
+}
+
+TEST(WindowAcquisition, AtNoLimitEveryDecodedFrameIsDrawn) {
+    SimWindow w;
+    ASSERT_TRUE(w.connected());
+    w.trigger("Menu_FPS_NO_LIM");
+    w.click("SpeedButton_Run");
+    ASSERT_TRUE(w.waitFor([&] { return w.window->framesDecodedTotal() >= 40; }));
+    w.click("SpeedButton_Run");
+    ASSERT_TRUE(w.waitFor([&] { return !w.instrument().running(); }));
+    // The decoder takes the next frame only after the last one was drawn; the frame in hand
+    // when Run went up may still be on its way.
+    EXPECT_TRUE(w.waitFor(
+        [&] { return w.window->framesDrawnTotal() + 1 >= w.window->framesDecodedTotal(); }));
+    EXPECT_LE(w.window->framesDrawnTotal(), w.window->framesDecodedTotal());
+}
+
+TEST(WindowAcquisition, DataFileSavedAndOpenedThroughTheFileMenu) {
+    QTemporaryDir dir;
+    SimWindow w;
+    ASSERT_TRUE(w.connected());
+    w.click("SpeedButton_Sngl");
+    ASSERT_TRUE(w.waitFor([&] { return !w.window->state().Run.snglDown; }));
+    std::array<std::int32_t, kHeaderFields> saved{};
+    {
+        const std::lock_guard lock(w.window->frames().mutex);
+        saved = w.window->frames().current->header;
+    }
+
+    const std::string path = (dir.path() + "/frame.qsd").toStdString();
+    w.ui.saveNames.push_back(path);
+    w.trigger("Menu_Save_As");
+    ASSERT_TRUE(std::filesystem::exists(path));
+    EXPECT_TRUE(std::filesystem::exists(dir.path().toStdString() + "/frame.qss"));
+
+    {
+        const std::lock_guard lock(w.window->frames().mutex);
+        w.window->frames().current->reset();
+    }
+    w.ui.openNames.push_back(path);
+    w.ui.answers.push_back(BoxAnswer::No); // the companion settings stay unread
+    w.trigger("Menu_Open");
+    const std::lock_guard lock(w.window->frames().mutex);
+    const auto& opened = w.window->frames().current->header;
+    EXPECT_EQ(opened[kHdrLength], saved[kHdrLength]);
+    EXPECT_EQ(opened[kHdrTrigPos], saved[kHdrTrigPos]);
+    EXPECT_EQ(w.window->state().Session.current.name, "frame.qsd");
+}
+
+TEST(WindowAcquisition, ClosingWhileRunningStopsTheThreadFirst) {
+    SimWindow w;
+    ASSERT_TRUE(w.connected());
+    w.click("SpeedButton_Run");
+    ASSERT_TRUE(w.waitFor([&] { return w.window->framesDrawnTotal() >= 2; }));
+    w.window->close();
+    // The thread has been joined: nothing more is decoded.
+    const auto decoded = w.window->framesDecodedTotal();
+    QCoreApplication::processEvents(QEventLoop::AllEvents, 100);
+    EXPECT_EQ(w.window->framesDecodedTotal(), decoded);
+}
+
+} // namespace
+} // namespace qs40::testing
