@@ -1,11 +1,12 @@
 #include "main/hand_over.h"
 
-#include <filesystem>
+
+#include "files/settings_file.h"
 
 namespace qs40 {
 
 bool isSettingsFileName(std::string_view fileName) {
-    return std::filesystem::path(fileName).extension() == ".qss";
+    return hasSettingsExtension(fileName);
 }
 
 HandOverStep handOverStep(int argumentCount, std::string_view text, bool busy) {

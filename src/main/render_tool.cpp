@@ -16,6 +16,7 @@
 #include "device/link_state.h"
 #include "device/params_publisher.h"
 #include "device/recorder_handover.h"
+#include "device/scope_requests.h"
 #include "device/scope_thread.h"
 #include "device/sync_queue.h"
 #include "device/usb_link.h"
@@ -115,16 +116,6 @@ private:
     Scope_Thread thread_;
 };
 
-AcquisitionSnapshot snapshotOf(const ScopeState& state, const AcquisitionParams& params) {
-    AcquisitionSnapshot s;
-    s.params = params;
-    s.A1_Zero = state.Scope.A1_Zero;
-    s.A2_Zero = state.Scope.A2_Zero;
-    s.Lev_A1 = state.Trigger.Lev_A1;
-    s.Lev_A2 = state.Trigger.Lev_A2;
-    return s;
-}
-
 int render(const Options& o) {
     std::string error;
     auto simOptions = sim::parseSimDeviceText(o.sim, &error);
@@ -163,7 +154,7 @@ int render(const Options& o) {
     FrameSets& frames = acquisition.frames();
     if (o.background) {
         // A first frame at a lower A1 level becomes the background oscillogram.
-        if (!acquisition.acquire(snapshotOf(state, params), 2)) {
+        if (!acquisition.acquire(snapshotOf(params, state), 2)) {
             std::fprintf(stderr, "qs40-render: no frame arrived\n");
             return 1;
         }
@@ -175,7 +166,7 @@ int render(const Options& o) {
         state.Scope.A1_Zero = 150;
         computeParameters(state, params, background, view);
     }
-    if (!acquisition.acquire(snapshotOf(state, params), 3)) {
+    if (!acquisition.acquire(snapshotOf(params, state), 3)) {
         std::fprintf(stderr, "qs40-render: no frame arrived\n");
         return 1;
     }
