@@ -1,6 +1,5 @@
 #include "main/hand_over.h"
 
-
 #include "files/settings_file.h"
 
 namespace qs40 {
