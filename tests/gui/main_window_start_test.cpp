@@ -37,15 +37,26 @@ TEST(ProgramOptions, DeviceAndTheLastFile) {
 
 TEST(ProgramOptions, HiddenOptionsAndErrors) {
     const ProgramOptions look = parseProgramOptions(
-        commandLine({"--screenshot", "/tmp/a.png", "--language", "ru", "--variant", "0x1C"}));
+        commandLine({"--screenshot", "/tmp/a.png", "--language", "ru", "--variant", "0x1C", "--run",
+                     "--view", "compact"}));
     EXPECT_TRUE(look.error.isEmpty());
     EXPECT_EQ(look.screenshot, "/tmp/a.png");
     EXPECT_EQ(look.russian, true);
     EXPECT_EQ(look.variant, 28);
+    EXPECT_TRUE(look.run);
+    EXPECT_EQ(look.compact, true);
+    EXPECT_EQ(look.generatorView, true);
     EXPECT_FALSE(look.helpText.contains("screenshot"));
+    EXPECT_TRUE(look.helpText.contains("--run"));
+
+    const ProgramOptions plain = parseProgramOptions(commandLine({"--view", "nogen"}));
+    EXPECT_FALSE(plain.run);
+    EXPECT_EQ(plain.compact, false);
+    EXPECT_EQ(plain.generatorView, false);
 
     for (const auto& wrong : {commandLine({"--language", "de"}), commandLine({"--variant", "x"}),
-                              commandLine({"--device"}), commandLine({"--bogus"})})
+                              commandLine({"--device"}), commandLine({"--bogus"}),
+                              commandLine({"--view", "wide"})})
         EXPECT_FALSE(parseProgramOptions(wrong).error.isEmpty()) << wrong.join(' ').toStdString();
     EXPECT_TRUE(parseProgramOptions(commandLine({"--help"})).help);
 }
