@@ -23,3 +23,9 @@ add_executable(qs40 ${CMAKE_CURRENT_LIST_DIR}/main.cpp)
 set_target_properties(qs40 PROPERTIES OUTPUT_NAME qs40)
 target_link_libraries(qs40 PRIVATE qs40window qs40sim qs40_warnings)
 install(TARGETS qs40 RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+install(FILES ${PROJECT_SOURCE_DIR}/packaging/qs40.desktop
+  DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
+# udev reads its rules from /usr/lib/udev/rules.d and /etc/udev/rules.d only, whatever the
+# prefix of the program.
+set(QS40_UDEV_RULES_DIR "/usr/lib/udev/rules.d" CACHE PATH "Where the udev rule is installed")
+install(FILES ${PROJECT_SOURCE_DIR}/packaging/60-qs40.rules DESTINATION ${QS40_UDEV_RULES_DIR})
