@@ -44,7 +44,8 @@ void setCaption(QObject* object, const QString& text) {
 // The manual: beside the executable, else where the package installs it.
 QString manualPath(const std::string& programFolder, const std::string& executablePath) {
     const std::string name = executableCaption(executablePath) + ".html";
-    for (const std::string& candidate : {programFolder + name, "/usr/share/qs40/" + name})
+    for (const std::string& candidate :
+         {programFolder + name, std::string(QS40_DATA_DIR "/") + name, "/usr/share/qs40/" + name})
         if (QFileInfo::exists(QString::fromStdString(candidate)))
             return QString::fromStdString(candidate);
     return {};

@@ -17,6 +17,8 @@ add_library(qs40window STATIC
   ${CMAKE_CURRENT_LIST_DIR}/single_instance.cpp
 )
 set_target_properties(qs40window PROPERTIES AUTOMOC ON)
+# Where the installed manual lies.
+target_compile_definitions(qs40window PRIVATE QS40_DATA_DIR="${CMAKE_INSTALL_FULL_DATADIR}/qs40")
 target_link_libraries(qs40window PUBLIC qs40qt qs40core Qt6::Widgets Qt6::Network PRIVATE qs40_warnings)
 
 add_executable(qs40 ${CMAKE_CURRENT_LIST_DIR}/main.cpp)
@@ -29,3 +31,10 @@ install(FILES ${PROJECT_SOURCE_DIR}/packaging/qs40.desktop
 # prefix of the program.
 set(QS40_UDEV_RULES_DIR "/usr/lib/udev/rules.d" CACHE PATH "Where the udev rule is installed")
 install(FILES ${PROJECT_SOURCE_DIR}/packaging/60-qs40.rules DESTINATION ${QS40_UDEV_RULES_DIR})
+
+# The manual: beside the executable in the build tree, in /usr/share/qs40 once installed
+# (where Help > Contents looks for it).
+add_custom_command(TARGET qs40 POST_BUILD
+  COMMAND ${CMAKE_COMMAND} -E copy_if_different ${PROJECT_SOURCE_DIR}/docs/manual/qs40.html
+          $<TARGET_FILE_DIR:qs40>/qs40.html)
+install(FILES ${PROJECT_SOURCE_DIR}/docs/manual/qs40.html DESTINATION ${CMAKE_INSTALL_DATADIR}/qs40)
