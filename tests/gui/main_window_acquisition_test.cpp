@@ -162,6 +162,23 @@ TEST(WindowAcquisition, DataFileSavedAndOpenedThroughTheFileMenu) {
     EXPECT_EQ(w.window->state().Session.current.name, "frame.qsd");
 }
 
+TEST(WindowAcquisition, ALostConnectionIsOfferedForRecoveryAndFramesComeBack) {
+    SimWindow w;
+    ASSERT_TRUE(w.connected());
+    w.click("SpeedButton_Run");
+    ASSERT_TRUE(w.waitFor([&] { return w.window->framesDrawnTotal() >= 2; }));
+
+    // Out and in again: the old handle is gone for good, as with a real device.
+    w.d2xx.unplug(0);
+    w.d2xx.replug(0);
+    w.ui.answers.push_back(BoxAnswer::Yes);
+    ASSERT_TRUE(w.waitFor([&] { return !w.ui.boxes.empty(); }));
+    EXPECT_EQ(w.ui.boxes[0].text, "Recover after USB connection lost.\r\nError code 1");
+    const auto drawn = w.window->framesDrawnTotal();
+    EXPECT_TRUE(w.waitFor([&] { return w.window->framesDrawnTotal() >= drawn + 3; }));
+    EXPECT_TRUE(w.window->state().Run.runDown);
+}
+
 TEST(WindowAcquisition, ClosingWhileRunningStopsTheThreadFirst) {
     SimWindow w;
     ASSERT_TRUE(w.connected());
