@@ -117,11 +117,22 @@ int checkVariantOffers(const CliOptions& o, const ScopeState& state, std::ostrea
     return kExitOk;
 }
 
+bool sameFile(const std::string& a, const std::string& b) {
+    std::error_code ec;
+    return !a.empty() && !b.empty() && fs::equivalent(a, b, ec);
+}
+
+// The settings file the frame was taken with is already the data file's companion: kept as
+// it is, and no reason to refuse the save.
+bool companionIsSettingsFile(const CliOptions& o) {
+    return sameFile(companionSettingsName(o.saveFile), o.settingsFile);
+}
+
 // A companion that exists is never replaced (its question is answered No), which would leave
 // a new data file beside old settings: refused before anything is acquired.
 int checkCompanionsFree(const CliOptions& o, std::ostream& err) {
     std::vector<std::pair<std::string, const char*>> companions;
-    if (!o.saveFile.empty())
+    if (!o.saveFile.empty() && !companionIsSettingsFile(o))
         companions.emplace_back(companionSettingsName(o.saveFile), "--save");
     for (const RawExportRequest& r : o.rawExports)
         companions.emplace_back(withExtension(r.path, ".txt"), "--export-bin");
@@ -205,11 +216,20 @@ int saveData(const CliOptions& o, ScopeModel& model, FrameSets& frames, CliUi& u
         {ui, model.state, frames}, {askOnVariantChange, announceVariantChange}, std::move(hooks)};
     const std::size_t boxes = ui.boxesShown();
     const std::string companion = companionSettingsName(o.saveFile);
-    switch (saveDataFile(context, o.saveFile)) {
+    const bool keepSettingsFile = companionIsSettingsFile(o);
+    ui.setQuestionsQuiet(keepSettingsFile); // its replace question is no news
+    const DataFileSaveResult result = saveDataFile(context, o.saveFile);
+    ui.setQuestionsQuiet(false);
+    switch (result) {
     case DataFileSaveResult::Saved:
         out << "Wrote " << o.saveFile << " and " << companion << '\n';
         return kExitOk;
     case DataFileSaveResult::CompanionKept:
+        if (keepSettingsFile) {
+            out << "Wrote " << o.saveFile << "; its settings file is " << companion << '\n';
+            return kExitOk;
+        }
+        [[fallthrough]];
     case DataFileSaveResult::CompanionFailed:
         out << "Wrote " << o.saveFile << '\n';
         return outputFailure(err, ui, boxes, companion + " was not written");

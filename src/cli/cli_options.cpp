@@ -280,7 +280,8 @@ Options:
   --generator           switches the generator output on
 
 An existing companion file (the .qss of --save, the .txt of --export-bin) is never
-replaced; remove it first.
+replaced; remove it first. The .qss of --save may be the --settings file itself: it then
+stays as it is.
 
 Exit status:
   0  success

@@ -27,6 +27,8 @@ std::string oneLine(const std::string& text) {
 BoxAnswer CliUi::messageBox(const std::string& caption, const std::string& text, BoxIcon,
                             BoxButtons buttons) {
     ++boxes_;
+    if (buttons == BoxButtons::YesNo && quietQuestions_)
+        return BoxAnswer::No;
     err_ << kProgramName << ": ";
     // The link's boxes carry the program's own name as their caption.
     if (!caption.empty() && caption != kProgramName)

@@ -30,6 +30,8 @@ public:
 
     // The next save dialog chooses this file.
     void answerNextSaveDialog(std::string path) { nextSave_ = std::move(path); }
+    // While on, questions are answered No without a line.
+    void setQuestionsQuiet(bool quiet) { quietQuestions_ = quiet; }
     // Boxes shown so far: a failure a box has already reported needs no line of its own.
     std::size_t boxesShown() const { return boxes_; }
 
@@ -37,6 +39,7 @@ private:
     std::ostream& err_;
     std::optional<std::string> nextSave_;
     std::size_t boxes_ = 0;
+    bool quietQuestions_ = false;
 };
 
 } // namespace qs40::cli
