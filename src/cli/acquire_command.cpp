@@ -1,0 +1,328 @@
+// qs40-cli acquire: the configuration and the settings file as the window reads them, the
+// instrument opened and run as after the first paint, and the last accepted frame written by
+// the window's own save and export commands.
+#include "cli/acquisition_session.h"
+#include "cli/cli_commands.h"
+#include "cli/cli_ui.h"
+#include "cli/exit_codes.h"
+#include "device/fpga_image.h"
+#include "files/config_io.h"
+#include "files/config_location.h"
+#include "files/data_file.h"
+#include "files/export_raw.h"
+#include "files/export_text.h"
+#include "files/file_dialogs.h"
+#include "files/ini_file.h"
+#include "files/settings_file.h"
+#include "scope/variant.h"
+#include "scope/variant_controls.h"
+#include "sim/device_choice.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <array>
+#include <memory>
+#include <mutex>
+
+namespace qs40::cli {
+namespace {
+
+namespace fs = std::filesystem;
+
+int failure(std::ostream& err, int code, const std::string& reason) {
+    err << "qs40-cli: " << reason << '\n';
+    return code;
+}
+
+bool isReadableFile(const fs::path& path) {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    struct stat st {};
+    const bool ok = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
+    ::close(fd);
+    return ok;
+}
+
+// A settings file holds its header section or front-panel sections. Anything else would be
+// read as an empty file and change nothing, which the user would never notice.
+bool looksLikeSettings(const IniFile& ini) {
+    for (const std::string_view section :
+         {kSettingsHeaderSection, std::string_view("Common"), std::string_view("Scope"),
+          std::string_view("Trigger"), std::string_view("Generator"), std::string_view("FFT")})
+        if (ini.hasSection(section))
+            return true;
+    return false;
+}
+
+std::string variantText(std::int32_t code) {
+    return variantName(code) + " (variant " + std::to_string(code) + ")";
+}
+
+std::string channelNames(std::int32_t mask) {
+    static constexpr std::array<const char*, 4> kNames{"A1", "A2", "D1", "D2"};
+    std::string names;
+    for (int c = 0; c < 4; ++c)
+        if ((mask & (1 << c)) != 0)
+            names += (names.empty() ? "" : " ") + std::string(kNames[c]);
+    return names.empty() ? "none" : names;
+}
+
+std::string rawChannelName(RawChannel channel) {
+    static constexpr std::array<const char*, 4> kNames{"A1", "A2", "D1", "D2"};
+    return kNames[static_cast<int>(channel)];
+}
+
+// The state the window has after its start-up: configuration (variant first), the variant of
+// the command line, the service switches and the variant's controls.
+int loadConfiguration(const CliOptions& o, const CliEnvironment& env, ScopeModel& model,
+                      std::ostream& err) {
+    const fs::path path =
+        o.configFile.empty() ? defaultConfigurationFile(env.executable) : fs::path(o.configFile);
+    if (!o.configFile.empty() && !isReadableFile(path))
+        return failure(err, kExitBadInput, "cannot read the configuration file " + path.string());
+    readConfigurationFile(path, model.state, ConfigMode::Configuration, true);
+    if (o.variant)
+        model.state.System.Device_Type_Code = *o.variant;
+    applyServiceSwitches(model.state, model.view);
+    applyVariantControls(model.state, model.view);
+    return kExitOk;
+}
+
+int applySettingsFile(const std::string& path, ScopeModel& model, Ui& ui, std::ostream& err) {
+    if (!isReadableFile(path))
+        return failure(err, kExitBadInput, "cannot read the settings file " + path);
+    if (!looksLikeSettings(IniFile::load(path)))
+        return failure(err, kExitBadInput, path + " is not a settings file");
+    if (!openSettings(model.state, ui, path))
+        return kExitBadInput; // the box said why
+    return kExitOk;
+}
+
+// What the variant lacks cannot be asked of it.
+int checkVariantOffers(const CliOptions& o, const ScopeState& state, std::ostream& err) {
+    const std::string variant = variantText(state.System.Device_Type_Code);
+    if (o.generator && !state.has(kCapGenerator))
+        return failure(err, kExitUsage, "--generator: the " + variant + " has no generator");
+    for (const RawExportRequest& r : o.rawExports) {
+        const bool offered = (r.channel != RawChannel::A2 || state.has(kCapA2)) &&
+                             (r.channel != RawChannel::D2 || state.has(kCapD2));
+        if (!offered)
+            return failure(err, kExitUsage,
+                           "--export-bin: the " + variant + " has no channel " +
+                               rawChannelName(r.channel));
+    }
+    return kExitOk;
+}
+
+bool sameFile(const std::string& a, const std::string& b) {
+    std::error_code ec;
+    return !a.empty() && !b.empty() && fs::equivalent(a, b, ec);
+}
+
+// The settings file the frame was taken with is already the data file's companion: kept as
+// it is, and no reason to refuse the save.
+bool companionIsSettingsFile(const CliOptions& o) {
+    return sameFile(companionSettingsName(o.saveFile), o.settingsFile);
+}
+
+// A companion that exists is never replaced (its question is answered No), which would leave
+// a new data file beside old settings: refused before anything is acquired.
+int checkCompanionsFree(const CliOptions& o, std::ostream& err) {
+    std::vector<std::pair<std::string, const char*>> companions;
+    if (!o.saveFile.empty() && !companionIsSettingsFile(o))
+        companions.emplace_back(companionSettingsName(o.saveFile), "--save");
+    for (const RawExportRequest& r : o.rawExports)
+        companions.emplace_back(withExtension(r.path, ".txt"), "--export-bin");
+    for (const auto& [path, option] : companions)
+        if (fileExists(path))
+            return failure(err, kExitWrite,
+                           path +
+                               " exists and is not replaced: remove it or choose another "
+                               "name for " +
+                               option);
+    return kExitOk;
+}
+
+std::string timeoutReason(const CliOptions& o, const AcquisitionSession& session) {
+    const std::string within = " within " + o.timeoutText + " s";
+    if (!session.linkUp())
+        return "time-out: the instrument did not come up" + within;
+    if (o.single)
+        return "time-out: the single shot did not complete" + within;
+    return "time-out: " + std::to_string(session.framesAccepted()) + " of " +
+           std::to_string(o.frames) + " frames" + within;
+}
+
+// Runs the instrument until the frames are in; the session is shut down afterwards.
+int acquireFrames(const CliOptions& o, AcquisitionSession& session, std::ostream& err) {
+    const auto deadline = AcquisitionSession::Clock::now() + o.timeout;
+    if (session.open() != FT_OK)
+        return kExitDevice; // the USB error box said why
+    session.start();
+    const WaitResult result = session.waitUntil(
+        [&] {
+            return o.single ? session.singleShotEnded()
+                            : session.framesAccepted() >= static_cast<std::uint32_t>(o.frames);
+        },
+        deadline);
+    // Said as things stand now: the stop below lets the thread run on a little.
+    const std::string timedOut =
+        result.outcome == WaitOutcome::TimedOut ? timeoutReason(o, session) : std::string();
+    if (result.outcome != WaitOutcome::LinkFailed)
+        session.stopRunning();
+    session.shutDown();
+    switch (result.outcome) {
+    case WaitOutcome::Done:
+        return kExitOk;
+    case WaitOutcome::LinkFailed:
+        return failure(err, kExitDevice, result.reason);
+    case WaitOutcome::TimedOut:
+        return failure(err, kExitTimeout, timedOut);
+    }
+    return kExitFailure;
+}
+
+void describeFrame(const FrameHeader& h, const ScopeState& state, std::ostream& out,
+                   std::ostream& err) {
+    out << "Frame: " << h[kHdrValid] << " samples per channel, channels "
+        << channelNames(h[kHdrChannels]) << ", from a " << variantText(h[kHdrVariant]) << '\n';
+    // The window would offer to rebuild itself for the instrument's variant.
+    if (h[kHdrVariant] != state.System.Device_Type_Code)
+        err << "qs40-cli: note: the instrument is a " << variantText(h[kHdrVariant])
+            << ", the configuration a " << variantText(state.System.Device_Type_Code)
+            << "; --variant " << h[kHdrVariant] << " works as the instrument's own\n";
+}
+
+// One output step: a failure that no box reported gets a line of its own.
+int outputFailure(std::ostream& err, const CliUi& ui, std::size_t boxesBefore,
+                  const std::string& reason) {
+    if (ui.boxesShown() == boxesBefore)
+        err << "qs40-cli: " << reason << '\n';
+    return kExitWrite;
+}
+
+int saveData(const CliOptions& o, ScopeModel& model, FrameSets& frames, CliUi& ui,
+             const std::string& caption, std::ostream& out, std::ostream& err) {
+    bool askOnVariantChange = false;
+    bool announceVariantChange = false;
+    DataFileHooks hooks;
+    hooks.writeSettings = [&](const std::string& path) {
+        return writeConfigurationFile(path, IniFile{}, model.state, ConfigMode::File, ui, caption);
+    };
+    DataFileContext context{
+        {ui, model.state, frames}, {askOnVariantChange, announceVariantChange}, std::move(hooks)};
+    const std::size_t boxes = ui.boxesShown();
+    const std::string companion = companionSettingsName(o.saveFile);
+    const bool keepSettingsFile = companionIsSettingsFile(o);
+    ui.setQuestionsQuiet(keepSettingsFile); // its replace question is no news
+    const DataFileSaveResult result = saveDataFile(context, o.saveFile);
+    ui.setQuestionsQuiet(false);
+    switch (result) {
+    case DataFileSaveResult::Saved:
+        out << "Wrote " << o.saveFile << " and " << companion << '\n';
+        return kExitOk;
+    case DataFileSaveResult::CompanionKept:
+        if (keepSettingsFile) {
+            out << "Wrote " << o.saveFile << "; its settings file is " << companion << '\n';
+            return kExitOk;
+        }
+        [[fallthrough]];
+    case DataFileSaveResult::CompanionFailed:
+        out << "Wrote " << o.saveFile << '\n';
+        return outputFailure(err, ui, boxes, companion + " was not written");
+    case DataFileSaveResult::Failed:
+    case DataFileSaveResult::Cancelled:
+        break;
+    }
+    return outputFailure(err, ui, boxes, o.saveFile + " was not written");
+}
+
+// The export commands, with their dialog answered by the file of the command line.
+int exportResult(ExportResult result, const std::string& path, const std::string& companion,
+                 const CliUi& ui, std::size_t boxes, std::ostream& out, std::ostream& err) {
+    switch (result) {
+    case ExportResult::Written:
+        out << "Wrote " << path << (companion.empty() ? "" : " and " + companion) << '\n';
+        return kExitOk;
+    case ExportResult::CompanionKept:
+    case ExportResult::CompanionFailed:
+        out << "Wrote " << path << '\n';
+        return outputFailure(err, ui, boxes, companion + " was not written");
+    case ExportResult::NoData:
+    case ExportResult::Cancelled:
+    case ExportResult::Failed:
+        break;
+    }
+    return outputFailure(err, ui, boxes, path + " was not written");
+}
+
+int writeOutputs(const CliOptions& o, ScopeModel& model, FrameSets& frames, CliUi& ui,
+                 const std::string& caption, std::ostream& out, std::ostream& err) {
+    if (!o.saveFile.empty())
+        if (const int code = saveData(o, model, frames, ui, caption, out, err); code != kExitOk)
+            return code;
+    ExportContext context{{ui, model.state, frames}};
+    if (!o.textFile.empty()) {
+        const std::size_t boxes = ui.boxesShown();
+        ui.answerNextSaveDialog(o.textFile);
+        const int code = exportResult(exportText(context), o.textFile, {}, ui, boxes, out, err);
+        if (code != kExitOk)
+            return code;
+    }
+    for (const RawExportRequest& r : o.rawExports) {
+        const std::size_t boxes = ui.boxesShown();
+        ui.answerNextSaveDialog(r.path);
+        const int code = exportResult(exportRawChannel(context, r.channel), r.path,
+                                      withExtension(r.path, ".txt"), ui, boxes, out, err);
+        if (code != kExitOk)
+            return code;
+    }
+    return kExitOk;
+}
+
+} // namespace
+
+int runAcquire(const CliOptions& o, std::ostream& out, std::ostream& err,
+               const CliEnvironment& env) {
+    CliUi ui(err);
+    const std::string caption = applicationTitle(env.executable);
+    auto model = std::make_unique<ScopeModel>();
+    if (const int code = loadConfiguration(o, env, *model, err); code != kExitOk)
+        return code;
+    if (!o.settingsFile.empty())
+        if (const int code = applySettingsFile(o.settingsFile, *model, ui, err); code != kExitOk)
+            return code;
+    if (const int code = checkVariantOffers(o, model->state, err); code != kExitOk)
+        return code;
+    if (const int code = checkCompanionsFree(o, err); code != kExitOk)
+        return code;
+    RunState& run = model->state.Run;
+    run.generatorOn = o.generator;
+    run.snglDown = o.single;
+    run.runDown = !o.single;
+
+    FpgaImage image = findFpgaImage({}, env.executable.parent_path());
+    if (!image.ok())
+        return failure(err, kExitBadInput, image.error);
+    std::string error;
+    const std::unique_ptr<D2xx> d2xx = makeD2xx(deviceTextOrDefault(o.device), error);
+    if (!d2xx)
+        return failure(err, kExitUsage, error);
+
+    // The session goes (and with it the handle) before the device it uses.
+    auto session =
+        std::make_unique<AcquisitionSession>(*d2xx, ui, *model, std::move(image.bytes), caption);
+    if (const int code = acquireFrames(o, *session, err); code != kExitOk)
+        return code;
+    FrameSets& frames = session->frames();
+    {
+        std::lock_guard lock(frames.mutex);
+        describeFrame(frames.current->header, model->state, out, err);
+    }
+    return writeOutputs(o, *model, frames, ui, caption, out, err);
+}
+
+} // namespace qs40::cli

@@ -1,0 +1,297 @@
+#include "cli/cli_options.h"
+
+#include "files/data_file.h"
+#include "files/file_dialogs.h"
+
+#include <algorithm>
+#include <cctype>
+#include <charconv>
+#include <cmath>
+#include <filesystem>
+#include <set>
+#include <system_error>
+
+namespace qs40::cli {
+namespace {
+
+enum CommandBit : unsigned { kList = 1, kAcquire = 2 };
+
+struct OptionSpec {
+    std::string_view name;
+    int values;
+    unsigned commands;
+};
+
+constexpr OptionSpec kOptions[] = {
+    {"--device", 1, kList | kAcquire}, {"--settings", 1, kAcquire},   {"--single", 0, kAcquire},
+    {"--frames", 1, kAcquire},         {"--timeout", 1, kAcquire},    {"--save", 1, kAcquire},
+    {"--export-text", 1, kAcquire},    {"--export-bin", 2, kAcquire}, {"--config", 1, kAcquire},
+    {"--variant", 1, kAcquire},        {"--generator", 0, kAcquire},
+};
+
+constexpr double kMaxTimeoutSeconds = 1e6;
+
+const OptionSpec* findOption(std::string_view name) {
+    for (const OptionSpec& spec : kOptions)
+        if (spec.name == name)
+            return &spec;
+    return nullptr;
+}
+
+std::string_view commandName(Command c) {
+    return c == Command::List ? "list" : c == Command::Acquire ? "acquire" : "info";
+}
+
+unsigned commandBit(Command c) {
+    if (c == Command::List)
+        return kList;
+    return c == Command::Acquire ? kAcquire : 0u;
+}
+
+template <class T, class... Base>
+std::optional<T> parseNumber(std::string_view text, Base... base) {
+    T value{};
+    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value, base...);
+    if (ec != std::errc{} || end != text.data() + text.size() || text.empty())
+        return std::nullopt;
+    return value;
+}
+
+std::optional<std::int32_t> parseVariantCode(std::string_view text) {
+    std::optional<long> code;
+    if (text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X'))
+        code = parseNumber<long>(text.substr(2), 16);
+    else
+        code = parseNumber<long>(text);
+    if (!code || *code < 0 || *code > 0xFFFF)
+        return std::nullopt;
+    return static_cast<std::int32_t>(*code);
+}
+
+// Seconds as a decimal number, rounded up to whole milliseconds.
+std::optional<std::chrono::milliseconds> parseTimeout(std::string_view text) {
+    const auto seconds = parseNumber<double>(text);
+    if (!seconds || !std::isfinite(*seconds) || *seconds <= 0 || *seconds > kMaxTimeoutSeconds)
+        return std::nullopt;
+    return std::chrono::milliseconds(static_cast<std::int64_t>(std::ceil(*seconds * 1000)));
+}
+
+// Stores one option's values; a non-empty result is the error.
+std::string apply(CliOptions& o, std::string_view name, const std::vector<std::string>& v) {
+    if (name == "--device")
+        o.device = v[0];
+    else if (name == "--settings")
+        o.settingsFile = v[0];
+    else if (name == "--single")
+        o.single = true;
+    else if (name == "--frames") {
+        const auto n = parseNumber<std::int64_t>(v[0]);
+        if (!n || *n < 1 || *n > kMaxFrames)
+            return "--frames takes a whole number from 1 to " + std::to_string(kMaxFrames);
+        o.frames = static_cast<std::int32_t>(*n);
+    } else if (name == "--timeout") {
+        const auto t = parseTimeout(v[0]);
+        if (!t)
+            return "--timeout takes seconds, a number above 0 (e.g. 10 or 0.5)";
+        o.timeout = *t;
+        o.timeoutText = v[0];
+    } else if (name == "--save")
+        o.saveFile = v[0];
+    else if (name == "--export-text")
+        o.textFile = v[0];
+    else if (name == "--export-bin") {
+        const auto channel = parseRawChannel(v[0]);
+        if (!channel)
+            return "--export-bin takes a channel A1, A2, D1 or D2, then a file: not '" + v[0] + "'";
+        o.rawExports.push_back({*channel, v[1]});
+    } else if (name == "--config")
+        o.configFile = v[0];
+    else if (name == "--variant") {
+        const auto code = parseVariantCode(v[0]);
+        if (!code)
+            return "--variant takes a variant code from 0 to 65535, as 31 or 0x1F";
+        o.variant = *code;
+    } else if (name == "--generator")
+        o.generator = true;
+    return {};
+}
+
+std::string normalised(const std::string& path) {
+    std::error_code ec;
+    const std::filesystem::path absolute = std::filesystem::absolute(path, ec);
+    return (ec ? std::filesystem::path(path) : absolute).lexically_normal().string();
+}
+
+// Every file an acquisition writes, companions included, must be a file of its own: one output
+// would otherwise replace another, or a companion would be refused after its data was written.
+std::string checkOutputsDistinct(const CliOptions& o) {
+    struct Output {
+        std::string path;
+        std::string what;
+    };
+    std::vector<Output> outputs;
+    if (!o.saveFile.empty()) {
+        outputs.push_back({o.saveFile, "--save"});
+        outputs.push_back({companionSettingsName(o.saveFile), "the settings file of --save"});
+    }
+    if (!o.textFile.empty())
+        outputs.push_back({o.textFile, "--export-text"});
+    for (const RawExportRequest& r : o.rawExports) {
+        outputs.push_back({r.path, "--export-bin"});
+        outputs.push_back({withExtension(r.path, ".txt"), "the text file of --export-bin"});
+    }
+    for (std::size_t i = 0; i < outputs.size(); ++i)
+        for (std::size_t k = i + 1; k < outputs.size(); ++k)
+            if (normalised(outputs[i].path) == normalised(outputs[k].path))
+                return outputs[i].what + " and " + outputs[k].what + " name the same file " +
+                       outputs[k].path;
+    return {};
+}
+
+bool isHelp(std::string_view arg) {
+    return arg == "--help" || arg == "-h";
+}
+
+} // namespace
+
+std::optional<RawChannel> parseRawChannel(std::string_view text) {
+    std::string name(text);
+    std::transform(name.begin(), name.end(), name.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
+    if (name == "A1" || name == "A")
+        return RawChannel::A1;
+    if (name == "A2")
+        return RawChannel::A2;
+    if (name == "D1" || name == "D")
+        return RawChannel::D1;
+    if (name == "D2")
+        return RawChannel::D2;
+    return std::nullopt;
+}
+
+ParsedCommandLine parseCommandLine(const std::vector<std::string>& args) {
+    ParsedCommandLine result;
+    CliOptions& o = result.options;
+    if (args.empty())
+        return result;
+    if (std::any_of(args.begin(), args.end(), isHelp)) {
+        o.command = Command::Help;
+        return result;
+    }
+    const auto fail = [&result](std::string error) {
+        result.error = std::move(error);
+        return result;
+    };
+
+    const std::string& command = args[0];
+    if (command == "list")
+        o.command = Command::List;
+    else if (command == "acquire")
+        o.command = Command::Acquire;
+    else if (command == "info")
+        o.command = Command::Info;
+    else if (command.starts_with("-"))
+        return fail("the command comes first: list, acquire or info");
+    else
+        return fail("unknown command '" + command + "': use list, acquire or info");
+
+    std::set<std::string_view> seen;
+    bool framesGiven = false;
+    for (std::size_t i = 1; i < args.size(); ++i) {
+        const std::string& arg = args[i];
+        if (!arg.starts_with("-") || arg == "-") {
+            if (o.command == Command::Info && o.infoFile.empty()) {
+                o.infoFile = arg;
+                continue;
+            }
+            return fail("unexpected argument '" + arg + "'");
+        }
+        const std::size_t eq = arg.find('=');
+        const std::string name = arg.substr(0, eq);
+        const OptionSpec* spec = findOption(name);
+        if (spec == nullptr)
+            return fail("unknown option " + name);
+        if ((spec->commands & commandBit(o.command)) == 0)
+            return fail(name + " is not an option of " + std::string(commandName(o.command)));
+        if (spec->values == 0 && eq != std::string::npos)
+            return fail(name + " takes no value");
+        if (spec->name != "--export-bin" && !seen.insert(spec->name).second)
+            return fail(name + " is given twice");
+
+        std::vector<std::string> values;
+        if (eq != std::string::npos)
+            values.push_back(arg.substr(eq + 1));
+        while (static_cast<int>(values.size()) < spec->values) {
+            // An option where a value belongs means the value is missing.
+            if (i + 1 >= args.size() || args[i + 1].starts_with("--"))
+                break;
+            values.push_back(args[++i]);
+        }
+        if (static_cast<int>(values.size()) < spec->values ||
+            std::any_of(values.begin(), values.end(), [](const auto& v) { return v.empty(); }))
+            return fail(name +
+                        (spec->values == 2 ? " needs a channel and a file" : " needs a value"));
+        if (std::string error = apply(o, spec->name, values); !error.empty())
+            return fail(std::move(error));
+        framesGiven = framesGiven || spec->name == "--frames";
+    }
+
+    if (o.command == Command::Info && o.infoFile.empty())
+        return fail("info needs the data file to describe");
+    if (o.single && framesGiven)
+        return fail("--single and --frames exclude each other");
+    if (o.command == Command::Acquire)
+        if (std::string error = checkOutputsDistinct(o); !error.empty())
+            return fail(std::move(error));
+    return result;
+}
+
+std::string usageText() {
+    return R"(Usage:
+  qs40-cli list [--device DEV]
+  qs40-cli acquire [--device DEV] [--settings FILE.qss] [--single | --frames N]
+                   [--timeout S] [--save FILE.qsd] [--export-text FILE.txt]
+                   [--export-bin CH FILE.bin]... [--config FILE] [--variant CODE]
+                   [--generator]
+  qs40-cli info FILE.qsd
+  qs40-cli --help
+
+Commands:
+  list      the attached devices: index, location and description
+  acquire   opens the instrument, loads its FPGA, applies the settings, runs and writes
+            the last accepted frame
+  info      the header fields and sample counts of a data file, or why it is not one
+
+Options:
+  --device DEV          usb (attached FTDI devices), tty:PATH (one serial device) or
+                        sim[:options] (the simulated instrument, e.g. sim:pace=fast);
+                        default: $QS40_DEVICE, else usb
+  --settings FILE.qss   front-panel settings to apply, as "Open Settings" does
+  --single              one single shot instead of running
+  --frames N            run until N frames were accepted (default 1)
+  --timeout S           seconds to wait for the link and the frames (default 10)
+  --save FILE.qsd       the frame as a data file, with its settings file FILE.qss
+  --export-text FILE    the frame as a text table
+  --export-bin CH FILE  one channel's raw samples (CH: A1, A2, D1 or D2), with a text file
+                        of the same name ending in .txt; may be given for several channels
+  --config FILE         the configuration file to read (default: that of the qs40 program
+                        beside this one); it is never written
+  --variant CODE        the instrument variant code to work as (e.g. 31 or 0x1F)
+  --generator           switches the generator output on
+
+An existing companion file (the .qss of --save, the .txt of --export-bin) is never
+replaced; remove it first. The .qss of --save may be the --settings file itself: it then
+stays as it is.
+
+Exit status:
+  0  success
+  1  an unexpected error
+  2  the command line cannot be used
+  3  no instrument, it cannot be opened, or the link failed
+  4  time-out: the link or the frames did not come within --timeout
+  5  a settings, configuration, data or FPGA image file is unusable
+  6  an output file (or its companion) was not written
+)";
+}
+
+} // namespace qs40::cli

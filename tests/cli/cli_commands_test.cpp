@@ -1,0 +1,236 @@
+// The commands run in-process against the simulated instrument (unpaced, on the real clock).
+#include "cli/cli_commands.h"
+#include "cli/exit_codes.h"
+
+#include "cli_test_support.h"
+
+#include <gtest/gtest.h>
+
+#include <regex>
+#include <sstream>
+
+namespace qs40::cli {
+namespace {
+
+using testing::kFastSim;
+using testing::readFile;
+using testing::TempFolder;
+using testing::writeFile;
+using Args = std::vector<std::string>;
+namespace fs = std::filesystem;
+
+class CliCommands : public ::testing::Test {
+protected:
+    TempFolder dir;
+    // The program "lives" in the scratch folder, so its default configuration is qs40.ini there.
+    CliEnvironment env{dir.path() / "qs40-cli"};
+    std::ostringstream out;
+    std::ostringstream err;
+
+    void SetUp() override {
+        writeFile(config(), "[Common]\r\nRussian=0\r\n\r\n[System]\r\nDevice_Type_Code=31\r\n");
+    }
+
+    std::string config() const { return dir.file("qs40.ini"); }
+    std::string file(const std::string& name) const { return dir.file(name); }
+
+    int run(const Args& args) {
+        out.str("");
+        err.str("");
+        return runCli(args, out, err, env);
+    }
+    // acquire on the fast simulated instrument, with the given options.
+    int acquire(Args options, const std::string& device = kFastSim) {
+        Args args{"acquire", "--device", device};
+        args.insert(args.end(), options.begin(), options.end());
+        return run(args);
+    }
+    std::size_t errLines() const {
+        const std::string text = err.str();
+        return static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n'));
+    }
+    bool errHas(const std::string& text) const { return err.str().find(text) != std::string::npos; }
+};
+
+TEST_F(CliCommands, UsageHelpAndCommandLineErrors) {
+    EXPECT_EQ(run({}), kExitUsage);
+    EXPECT_NE(err.str().find("Usage:"), std::string::npos);
+    EXPECT_EQ(out.str(), "");
+
+    EXPECT_EQ(run({"acquire", "--help"}), kExitOk);
+    EXPECT_NE(out.str().find("Exit status:"), std::string::npos);
+
+    EXPECT_EQ(run({"acquire", "--frames"}), kExitUsage);
+    EXPECT_EQ(errLines(), 1u);
+    EXPECT_TRUE(errHas("--frames needs a value"));
+
+    EXPECT_EQ(acquire({"--single"}, "nowhere"), kExitUsage);
+    EXPECT_TRUE(errHas("unknown device 'nowhere'"));
+}
+
+TEST_F(CliCommands, ListsTheAttachedDevices) {
+    ASSERT_EQ(run({"list", "--device", "sim:devices=zr40+foreign+old"}), kExitOk);
+    const std::regex rows("Index +Location +Description\n"
+                          "0 +[0-9]+ +Digital Oscilloscope ZR40\n"
+                          "1 +[0-9]+ +FT232R USB UART\n"
+                          "2 +[0-9]+ +Digital Oscilloscope\n");
+    EXPECT_TRUE(std::regex_match(out.str(), rows)) << out.str();
+
+    ASSERT_EQ(run({"list", "--device", "sim:devices="}), kExitOk);
+    EXPECT_EQ(out.str(), "Index  Location    Description\n");
+}
+
+TEST_F(CliCommands, SavesASingleShotThatInfoDescribes) {
+    ASSERT_EQ(acquire({"--single", "--save", file("shot.qsd")}), kExitOk) << err.str();
+    EXPECT_EQ(err.str(), "");
+    EXPECT_NE(out.str().find("Wrote " + file("shot.qsd") + " and " + file("shot.qss")),
+              std::string::npos);
+    EXPECT_NE(readFile(file("shot.qss")).find("[Scope]"), std::string::npos);
+
+    ASSERT_EQ(run({"info", file("shot.qsd")}), kExitOk);
+    EXPECT_NE(out.str().find("Variant: 31 ZR4003"), std::string::npos) << out.str();
+    EXPECT_NE(out.str().find("Channels: A1 A2 D1 D2"), std::string::npos) << out.str();
+}
+
+TEST_F(CliCommands, InfoRefusesWhatIsNoDataFile) {
+    writeFile(file("junk.qsd"), "not a data file");
+    for (const std::string& path : {file("junk.qsd"), file("missing.qsd")}) {
+        EXPECT_EQ(run({"info", path}), kExitBadInput);
+        EXPECT_EQ(errLines(), 1u);
+        EXPECT_TRUE(errHas(path));
+        EXPECT_EQ(out.str(), "");
+    }
+}
+
+TEST_F(CliCommands, ExportsTheTextTableAndRawChannels) {
+    ASSERT_EQ(acquire({"--frames", "2", "--export-text", file("frame.txt"), "--export-bin", "A2",
+                       file("a2.bin"), "--export-bin", "d1", file("d1.bin")}),
+              kExitOk)
+        << err.str();
+    const std::string table = readFile(file("frame.txt"));
+    EXPECT_TRUE(table.starts_with("Oscilloscope data. \r\n")) << table.substr(0, 40);
+    EXPECT_NE(table.find("N\tA1\tA2\tD1\tD2\r\n"), std::string::npos);
+
+    std::smatch samples;
+    const std::string said = out.str();
+    ASSERT_TRUE(std::regex_search(said, samples, std::regex("Frame: ([0-9]+) samples")));
+    const auto count = std::stoul(samples[1]);
+    EXPECT_GT(count, 0u);
+    EXPECT_EQ(readFile(file("a2.bin")).size(), count);
+    EXPECT_EQ(readFile(file("d1.bin")).size(), count);
+    EXPECT_TRUE(readFile(file("a2.txt")).starts_with("Oscilloscope binary file = a2.bin\r\n"));
+    EXPECT_TRUE(readFile(file("d1.txt")).starts_with("Oscilloscope binary file = d1.bin\r\n"));
+}
+
+TEST_F(CliCommands, AppliesTheSettingsFile) {
+    const std::string settings = "[ZR40 SETTINGS FILE]\r\n\r\n[Scope]\r\nA1_Zero=100\r\n";
+    writeFile(file("low.qss"), settings);
+    // Saved under the settings file's own name: the settings file is the data file's companion.
+    ASSERT_EQ(acquire({"--settings", file("low.qss"), "--single", "--save", file("low.qsd")}),
+              kExitOk)
+        << err.str();
+    EXPECT_EQ(err.str(), "");
+    EXPECT_EQ(readFile(file("low.qss")), settings);
+    ASSERT_EQ(run({"info", file("low.qsd")}), kExitOk);
+    EXPECT_TRUE(std::regex_search(out.str(), std::regex("A1 zero level +100\n"))) << out.str();
+}
+
+TEST_F(CliCommands, RefusesAnUnusableSettingsFile) {
+    fs::create_directory(file("folder.qss"));
+    writeFile(file("data.qss"), std::string("\x00\x01\x02 binary\n", 11));
+    struct Case {
+        std::string path;
+        const char* reason;
+    };
+    const Case cases[] = {
+        {file("missing.qss"), "cannot read the settings file"},
+        {file("folder.qss"), "cannot read the settings file"},
+        {file("data.qss"), "is not a settings file"},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(acquire({"--settings", c.path, "--save", file("out.qsd")}), kExitBadInput);
+        EXPECT_EQ(errLines(), 1u) << err.str();
+        EXPECT_TRUE(errHas(c.reason)) << err.str();
+        EXPECT_FALSE(fs::exists(file("out.qsd")));
+    }
+}
+
+TEST_F(CliCommands, FailsWithoutAWorkingInstrument) {
+    struct Case {
+        const char* device;
+        const char* reason;
+    };
+    const Case cases[] = {
+        {"sim:devices=", "USB Error: Device not found."},
+        // A device that never answers the FPGA load.
+        {"sim:devices=foreign,pace=fast", "did not come up after the FPGA load"},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(acquire({"--save", file("none.qsd")}, c.device), kExitDevice);
+        EXPECT_EQ(errLines(), 1u) << err.str();
+        EXPECT_TRUE(errHas(c.reason)) << err.str();
+        EXPECT_FALSE(fs::exists(file("none.qsd")));
+    }
+}
+
+TEST_F(CliCommands, TimesOutWhenTheLinkIsSlowerThanTheTimeout) {
+    // At the link's real pace the FPGA image alone takes half a second.
+    EXPECT_EQ(acquire({"--timeout", "0.05", "--save", file("late.qsd")}, "sim"), kExitTimeout);
+    EXPECT_EQ(errLines(), 1u) << err.str();
+    EXPECT_TRUE(errHas("time-out: the instrument did not come up within 0.05 s")) << err.str();
+    EXPECT_FALSE(fs::exists(file("late.qsd")));
+}
+
+TEST_F(CliCommands, ReadsTheConfigurationAndNeverWritesIt) {
+    const std::string before = readFile(config());
+    const auto stamp = fs::last_write_time(config());
+    ASSERT_EQ(acquire({"--single", "--save", file("c.qsd"), "--export-text", file("c.txt")}),
+              kExitOk)
+        << err.str();
+    // Its variant decides the columns: both channels of each kind.
+    EXPECT_NE(readFile(file("c.txt")).find("N\tA1\tA2\tD1\tD2\r\n"), std::string::npos);
+    EXPECT_EQ(readFile(config()), before);
+    EXPECT_EQ(fs::last_write_time(config()), stamp);
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir.path()), fs::directory_iterator()), 4)
+        << "only the configuration and the three outputs";
+
+    // Another configuration, named on the command line: one channel of each kind.
+    writeFile(file("other.ini"), "[System]\r\nDevice_Type_Code=28\r\n");
+    ASSERT_EQ(acquire({"--config", file("other.ini"), "--single", "--export-text", file("o.txt")}),
+              kExitOk);
+    EXPECT_NE(readFile(file("o.txt")).find("N\tA\tD\r\n"), std::string::npos);
+    // The instrument says it is another variant; the window would offer to switch.
+    EXPECT_TRUE(errHas("note: the instrument is a ZR4003 (variant 31)")) << err.str();
+
+    EXPECT_EQ(acquire({"--config", file("absent.ini")}), kExitBadInput);
+    EXPECT_TRUE(errHas("cannot read the configuration file")) << err.str();
+}
+
+TEST_F(CliCommands, VariantOfTheCommandLineOverridesTheConfiguration) {
+    ASSERT_EQ(acquire({"--variant", "28", "--single", "--export-text", file("v.txt")}), kExitOk)
+        << err.str();
+    EXPECT_NE(readFile(file("v.txt")).find("N\tA\tD\r\n"), std::string::npos);
+
+    EXPECT_EQ(acquire({"--variant", "28", "--export-bin", "a2", file("a2.bin")}), kExitUsage);
+    EXPECT_TRUE(errHas("the ZR4001A (variant 28) has no channel A2")) << err.str();
+    EXPECT_EQ(acquire({"--variant", "0", "--generator"}), kExitUsage);
+    EXPECT_TRUE(errHas("has no generator")) << err.str();
+}
+
+TEST_F(CliCommands, NeverReplacesAnExistingCompanion) {
+    writeFile(file("kept.qss"), "[Scope]\r\nA1_Zero=7\r\n");
+    EXPECT_EQ(acquire({"--save", file("kept.qsd")}), kExitWrite);
+    EXPECT_EQ(errLines(), 1u) << err.str();
+    EXPECT_TRUE(errHas(file("kept.qss") + " exists")) << err.str();
+    EXPECT_FALSE(fs::exists(file("kept.qsd")));
+    EXPECT_EQ(readFile(file("kept.qss")), "[Scope]\r\nA1_Zero=7\r\n");
+}
+
+TEST_F(CliCommands, ReportsAnOutputThatCannotBeWritten) {
+    EXPECT_EQ(acquire({"--generator", "--export-text", file("no/such/folder/t.txt")}), kExitWrite);
+    EXPECT_EQ(errLines(), 1u) << err.str();
+    EXPECT_TRUE(errHas("t.txt")) << err.str();
+}
+
+} // namespace
+} // namespace qs40::cli

@@ -1,0 +1,86 @@
+// The built qs40-cli run as a user runs it: exit status, standard output and error stream.
+#include "cli_test_support.h"
+
+#include <gtest/gtest.h>
+
+#include <sys/wait.h>
+
+#include <vector>
+
+namespace qs40::cli {
+namespace {
+
+using testing::kFastSim;
+using testing::readFile;
+using testing::TempFolder;
+using testing::writeFile;
+
+struct Ran {
+    int status = -1;
+    std::string out;
+    std::string err;
+};
+
+std::string quoted(const std::string& arg) {
+    std::string q = "'";
+    for (const char c : arg)
+        q += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    return q + "'";
+}
+
+class CliProgram : public ::testing::Test {
+protected:
+    TempFolder dir;
+
+    std::string file(const std::string& name) const { return dir.file(name); }
+
+    Ran run(const std::vector<std::string>& args) {
+        std::string command = quoted(QS40_CLI_PROGRAM);
+        for (const std::string& a : args)
+            command += " " + quoted(a);
+        command += " >" + quoted(file("stdout")) + " 2>" + quoted(file("stderr")) + " </dev/null";
+        const int raw = std::system(command.c_str());
+        Ran r;
+        r.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+        r.out = readFile(file("stdout"));
+        r.err = readFile(file("stderr"));
+        return r;
+    }
+};
+
+TEST_F(CliProgram, CommandLineErrorsEndWithStatusTwoAndOneLine) {
+    const Ran r = run({"acquire", "--bogus"});
+    EXPECT_EQ(r.status, 2);
+    EXPECT_EQ(r.err, "qs40-cli: unknown option --bogus (qs40-cli --help shows the usage)\n");
+    EXPECT_EQ(r.out, "");
+    EXPECT_EQ(run({}).status, 2);
+    EXPECT_EQ(run({"--help"}).status, 0);
+}
+
+TEST_F(CliProgram, AcquiresSavesAndDescribes) {
+    writeFile(file("qs40.ini"), "[Common]\r\nRussian=0\r\n\r\n[System]\r\nDevice_Type_Code=31\r\n");
+    const std::string config = readFile(file("qs40.ini"));
+
+    const Ran list = run({"list", "--device", "sim:devices=foreign+zr40"});
+    EXPECT_EQ(list.status, 0) << list.err;
+    EXPECT_NE(list.out.find("1      "), std::string::npos);
+    EXPECT_NE(list.out.find("Digital Oscilloscope ZR40\n"), std::string::npos) << list.out;
+
+    const Ran acquired = run({"acquire", "--device", kFastSim, "--config", file("qs40.ini"),
+                              "--single", "--save", file("run.qsd")});
+    ASSERT_EQ(acquired.status, 0) << acquired.err;
+    EXPECT_EQ(acquired.err, "");
+    EXPECT_NE(acquired.out.find("Wrote " + file("run.qsd")), std::string::npos);
+    EXPECT_EQ(readFile(file("qs40.ini")), config);
+
+    const Ran info = run({"info", file("run.qsd")});
+    EXPECT_EQ(info.status, 0) << info.err;
+    EXPECT_NE(info.out.find("Variant: 31 ZR4003\n"), std::string::npos) << info.out;
+
+    const Ran none = run({"acquire", "--device", "sim:devices=", "--config", file("qs40.ini")});
+    EXPECT_EQ(none.status, 3);
+    EXPECT_EQ(none.err, "qs40-cli: USB Error: Device not found.\n");
+}
+
+} // namespace
+} // namespace qs40::cli
