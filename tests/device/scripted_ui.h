@@ -4,6 +4,7 @@
 #include "scope/ui_port.h"
 
 #include <deque>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -21,10 +22,14 @@ public:
     std::vector<ShownBox> boxes;
     std::deque<BoxAnswer> answers; // for Yes/No boxes; Yes when empty
     BoxAnswer defaultAnswer = BoxAnswer::Yes;
+    // Runs while a box is shown, as the box's own event loop would run other work.
+    std::function<void()> whileShown;
 
     BoxAnswer messageBox(const std::string& caption, const std::string& text, BoxIcon icon,
                          BoxButtons buttons) override {
         boxes.push_back({caption, text, icon, buttons});
+        if (whileShown)
+            whileShown();
         if (buttons == BoxButtons::Ok)
             return BoxAnswer::Ok;
         if (answers.empty())

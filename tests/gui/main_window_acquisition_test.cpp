@@ -28,11 +28,11 @@ sim::SimOptions simOptions() {
 
 class SimWindow {
 public:
-    SimWindow() : d2xx(simOptions()) {
+    explicit SimWindow(std::int32_t variant = 63) : d2xx(simOptions()) {
         application();
         StartOptions options;
         options.executablePath = "/opt/qs40/bin/qs40";
-        options.variant = 63;
+        options.variant = variant;
         options.russian = false;
         window = std::make_unique<TQS4003MFrm>(std::move(options), d2xx, &ui);
         window->show();
@@ -177,6 +177,23 @@ TEST(WindowAcquisition, ALostConnectionIsOfferedForRecoveryAndFramesComeBack) {
     const auto drawn = w.window->framesDrawnTotal();
     EXPECT_TRUE(w.waitFor([&] { return w.window->framesDrawnTotal() >= drawn + 3; }));
     EXPECT_TRUE(w.window->state().Run.runDown);
+}
+
+TEST(WindowAcquisition, ClosingFromTheVariantQuestionDoesNotWaitForItself) {
+    SimWindow w(31); // the window for a ZR4003, the frames from a ZR4003A
+    ASSERT_TRUE(w.connected());
+    // The question is asked inside the thread's synchronised call; a close delivered by the
+    // box's event loop must not join the thread that waits for that very call.
+    w.ui.defaultAnswer = BoxAnswer::No;
+    w.ui.whileShown = [&] {
+        w.ui.whileShown = nullptr;
+        w.window->close();
+    };
+    w.click("SpeedButton_Run");
+    ASSERT_TRUE(w.waitFor([&] { return !w.ui.boxes.empty(); }));
+    EXPECT_EQ(w.ui.boxes[0].caption, "Warning");
+    EXPECT_FALSE(w.window->isVisible());
+    w.window.reset(); // joins the thread and closes the handle
 }
 
 TEST(WindowAcquisition, ClosingWhileRunningStopsTheThreadFirst) {
