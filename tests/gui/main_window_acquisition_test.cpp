@@ -19,16 +19,17 @@ namespace {
 // Generous: the machine may be busy. A test that passes never waits this long.
 constexpr int kDeadlineMs = 30000;
 
-sim::SimOptions simOptions() {
+sim::SimOptions simOptions(const char* text = "sim:variant=63") {
     std::string error;
-    auto options = sim::parseSimDeviceText("sim:variant=63", &error);
+    auto options = sim::parseSimDeviceText(text, &error);
     EXPECT_TRUE(options) << error;
     return *options;
 }
 
 class SimWindow {
 public:
-    explicit SimWindow(std::int32_t variant = 63) : d2xx(simOptions()) {
+    explicit SimWindow(std::int32_t variant = 63, const char* device = "sim:variant=63")
+        : d2xx(simOptions(device)) {
         application();
         StartOptions options;
         options.executablePath = "/opt/qs40/bin/qs40";
@@ -72,6 +73,22 @@ TEST(WindowAcquisition, FirstPaintOpensTheInstrumentAndLoadsTheFpga) {
     ASSERT_TRUE(w.connected());
     EXPECT_TRUE(w.ui.boxes.empty());
     EXPECT_FALSE(w.instrument().running()); // nothing runs before Run or Single
+}
+
+TEST(WindowAcquisition, WithoutTheInstrumentTheWatchdogSaysNothingUntilRun) {
+    // Only the older instrument is attached: the open refuses it with its box and fails.
+    SimWindow w(63, "sim:devices=old");
+    const QDeadlineTimer twoTicks(2500);
+    while (!twoTicks.hasExpired())
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    ASSERT_EQ(w.ui.boxes.size(), 1u);
+    EXPECT_NE(w.ui.boxes[0].text.find("ZR4001 device found."), std::string::npos);
+
+    // Run tries again and tells why it cannot start.
+    w.click("SpeedButton_Run");
+    EXPECT_GE(w.ui.boxes.size(), 2u);
+    EXPECT_FALSE(w.find<QAbstractButton>("SpeedButton_Run")->isChecked());
+    EXPECT_FALSE(w.window->state().Run.running);
 }
 
 TEST(WindowAcquisition, RunGivesDecodedAndDrawnFrames) {
