@@ -1,7 +1,7 @@
 #include "files/config_io.h"
 
 #include "config_recording_ui.h"
-#include "config_temp_folder.h"
+#include "temp_folder.h"
 
 #include <gtest/gtest.h>
 
@@ -9,10 +9,10 @@ namespace qs40 {
 namespace {
 
 namespace fs = std::filesystem;
-using testing::readWholeFile;
+using testing::readFile;
 using testing::RecordingUi;
 using testing::TempFolder;
-using testing::writeWholeFile;
+using testing::writeFile;
 
 // Golden texts are written with "\n"; the file has "\r\n".
 std::string crlf(std::string_view text) {
@@ -311,7 +311,7 @@ TEST(ConfigFile, TheFirstWriteCreatesTheFileWithSystemFirst) {
     ASSERT_TRUE(writeConfigurationFile(dir / "qs40.ini", ScopeState{}, ConfigMode::Configuration,
                                        ui, "qs40"));
     EXPECT_TRUE(ui.boxes.empty());
-    const std::string text = readWholeFile(dir / "qs40.ini");
+    const std::string text = readFile(dir / "qs40.ini");
     EXPECT_EQ(text, written(ScopeState{}, ConfigMode::Configuration));
     EXPECT_EQ(text.rfind("[System]\r\n", 0), 0u);
 }
@@ -336,14 +336,14 @@ TEST(ConfigFile, AFailedWriteIsReportedAndKeepsTheOldFile) {
     EXPECT_EQ(ui.boxes[0].buttons, BoxButtons::Ok);
     EXPECT_NE(ui.boxes[0].text.find((dir / "qs40.ini").string()), std::string::npos);
     EXPECT_TRUE(fs::is_directory(dir / "qs40.ini"));
-    EXPECT_EQ(testing::entryCount(dir.path()), 1);
+    EXPECT_EQ(dir.entryCount(), 1u);
 
     // A file in the way of the folder: the folder cannot be made, the write says why.
-    writeWholeFile(dir / "plain", "x");
+    writeFile(dir / "plain", "x");
     EXPECT_FALSE(writeConfigurationFile(dir / "plain" / "qs40.ini", ScopeState{},
                                         ConfigMode::Configuration, ui, "qs40"));
     EXPECT_EQ(ui.boxes.size(), 2u);
-    EXPECT_EQ(readWholeFile(dir / "plain"), "x");
+    EXPECT_EQ(readFile(dir / "plain"), "x");
 }
 
 // A configuration written by a variant with A2 and read by one without A2 keeps its A2 keys
@@ -360,9 +360,9 @@ TEST(ConfigFile, A2KeysSurviveUntilAVariantWithoutA2Writes) {
     withA2.Colors.CH_A2 = 0x0000FF;
     ASSERT_TRUE(writeConfigurationFile(path, withA2, ConfigMode::Configuration, ui, "qs40"));
     // A hand-edited service switch.
-    std::string text = readWholeFile(path);
+    std::string text = readFile(path);
     text.insert(text.find("\r\n") + 2, "Debug_qs=1\r\n");
-    writeWholeFile(path, text);
+    writeFile(path, text);
 
     ScopeState without;
     without.System.Device_Type_Code = 28;
@@ -372,7 +372,7 @@ TEST(ConfigFile, A2KeysSurviveUntilAVariantWithoutA2Writes) {
     EXPECT_EQ(without.Colors.CH_A2, 0x00FFFFu);
     EXPECT_TRUE(without.System.Debug_qs);
     EXPECT_EQ(without.System.Device_Type_Code, 31); // changed, but not the keys of that read
-    EXPECT_NE(readWholeFile(path).find("A2_Zero=80"), std::string::npos);
+    EXPECT_NE(readFile(path).find("A2_Zero=80"), std::string::npos);
 
     without.System.Device_Type_Code = 28;
     ASSERT_TRUE(writeConfigurationFile(path, without, ConfigMode::Configuration, ui, "qs40"));

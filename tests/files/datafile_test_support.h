@@ -1,8 +1,9 @@
-// Helpers of the data-file and export tests: a scratch folder, whole-file reads and writes,
-// and a frame filled with a recognisable pattern.
+// Helpers of the data-file and export tests: the scratch folder and a frame filled with a
+// recognisable pattern.
 #pragma once
 
 #include "scope/frame.h"
+#include "temp_folder.h"
 
 #include <cstdint>
 #include <cstdlib>
@@ -14,45 +15,6 @@
 #include <string>
 
 namespace qs40::testing {
-
-class TempFolder {
-public:
-    TempFolder() {
-        std::string pattern =
-            (std::filesystem::temp_directory_path() / "qs40_datafile_XXXXXX").string();
-        if (::mkdtemp(pattern.data()) == nullptr)
-            throw std::runtime_error("mkdtemp failed");
-        path_ = pattern;
-    }
-    ~TempFolder() {
-        std::error_code ec;
-        std::filesystem::remove_all(path_, ec);
-    }
-    TempFolder(const TempFolder&) = delete;
-    TempFolder& operator=(const TempFolder&) = delete;
-
-    // The folder with its trailing '/'.
-    std::string folder() const { return path_.string() + "/"; }
-    std::string file(const std::string& name) const { return (path_ / name).string(); }
-    // Names of the entries in the folder.
-    std::size_t entryCount() const {
-        return static_cast<std::size_t>(std::distance(std::filesystem::directory_iterator(path_),
-                                                      std::filesystem::directory_iterator()));
-    }
-
-private:
-    std::filesystem::path path_;
-};
-
-inline std::string readFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-inline void writeFile(const std::string& path, const std::string& bytes) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-}
 
 // A frame of `count` samples on the channels of `mask`, with sample codes that differ by
 // channel and index (and by series with pairs); the rest holds no sample, as after a decode.

@@ -1,6 +1,6 @@
 #include "files/ini_file.h"
 
-#include "config_temp_folder.h"
+#include "temp_folder.h"
 
 #include <gtest/gtest.h>
 
@@ -10,7 +10,7 @@ namespace {
 using namespace std::string_literals;
 using namespace std::string_view_literals;
 using testing::TempFolder;
-using testing::writeWholeFile;
+using testing::writeFile;
 
 struct TextCase {
     const char* name;
@@ -228,7 +228,7 @@ TEST(IniFileLoad, AMissingFileOrAFolderReadsAsEmpty) {
 
 TEST(IniFileLoad, ReadsTheWholeFile) {
     TempFolder dir;
-    writeWholeFile(dir / "a.ini", "[System]\r\nDevice_Type_Code=0x1F\r\n");
+    writeFile(dir / "a.ini", "[System]\r\nDevice_Type_Code=0x1F\r\n");
     EXPECT_EQ(IniFile::load(dir / "a.ini").readInteger("System", "Device_Type_Code", 0), 31);
 }
 

@@ -4,7 +4,7 @@
 #include "files/ini_file.h"
 
 #include "config_recording_ui.h"
-#include "config_temp_folder.h"
+#include "temp_folder.h"
 
 #include <gtest/gtest.h>
 #include <unistd.h>
@@ -13,11 +13,11 @@ namespace qs40 {
 namespace {
 
 namespace fs = std::filesystem;
-using testing::readWholeFile;
+using testing::readFile;
 using testing::RecordingUi;
 using namespace std::string_literals;
 using testing::TempFolder;
-using testing::writeWholeFile;
+using testing::writeFile;
 
 ScopeState englishState(std::int32_t code = 31) {
     ScopeState s;
@@ -85,7 +85,7 @@ TEST(SettingsSave, WritesTheHeaderThenFileModeSections) {
     EXPECT_TRUE(ui.boxes.empty());
     EXPECT_EQ(s.Session.workingFolder, dir.path().string() + "/");
 
-    const std::string text = readWholeFile(dir / "a.qss");
+    const std::string text = readFile(dir / "a.qss");
     EXPECT_EQ(text.rfind("[ZR40 SETTINGS FILE]\r\n\r\n[System]\r\nDevice_Type=~ZR4003~\r\n"
                          "Device_Type_Code=31\r\n\r\n[Common]\r\n",
                          0),
@@ -103,7 +103,7 @@ TEST(SettingsSave, WritesTheHeaderThenFileModeSections) {
 
 TEST(SettingsSave, ReplacesAnExistingFileWhole) {
     TempFolder dir;
-    writeWholeFile(dir / "a.qss", "[Own]\r\nkeep=1\r\n\r\n[Colors]\r\nGrid=1\r\n");
+    writeFile(dir / "a.qss", "[Own]\r\nkeep=1\r\n\r\n[Colors]\r\nGrid=1\r\n");
     RecordingUi ui;
     ui.chosenFile = (dir / "a.qss").string();
     ScopeState s = englishState();
@@ -122,7 +122,7 @@ TEST(SettingsSave, CancelWritesNothing) {
     EXPECT_FALSE(saveSettings(s, ui, "qs40"));
     EXPECT_EQ(ui.saveRequests.size(), 1u);
     EXPECT_EQ(s.Session.workingFolder, "/somewhere");
-    EXPECT_EQ(testing::entryCount(dir.path()), 0);
+    EXPECT_EQ(dir.entryCount(), 0u);
 }
 
 TEST(SettingsSave, AFileThatCannotBeCreatedIsReportedInTheCurrentLanguage) {
@@ -154,13 +154,13 @@ TEST(SettingsSave, AReadOnlyFileIsReportedAndKeptAsItWas) {
     if (::geteuid() == 0)
         GTEST_SKIP() << "permissions do not bind root";
     TempFolder dir;
-    writeWholeFile(dir / "ro.qss", "old");
+    writeFile(dir / "ro.qss", "old");
     fs::permissions(dir / "ro.qss", fs::perms::owner_read);
     RecordingUi ui;
     EXPECT_FALSE(writeSettingsFile(dir / "ro.qss", englishState(), ui, "qs40"));
     ASSERT_EQ(ui.boxes.size(), 1u);
     EXPECT_EQ(ui.boxes[0].text, (dir / "ro.qss").string() + "\r\nCan't open file for writing.");
-    EXPECT_EQ(readWholeFile(dir / "ro.qss"), "old");
+    EXPECT_EQ(readFile(dir / "ro.qss"), "old");
 }
 
 TEST(SettingsOpen, AMissingFileIsReportedAndChangesNothing) {
@@ -188,7 +188,7 @@ TEST(SettingsOpen, AMissingFileIsReportedAndChangesNothing) {
 
 TEST(SettingsOpen, AFileThatIsNotIniOpensAndChangesNothing) {
     TempFolder dir;
-    writeWholeFile(dir / "x.qss", "QSD_ZR40:\0\x01\x02 binary\xFF"s);
+    writeFile(dir / "x.qss", "QSD_ZR40:\0\x01\x02 binary\xFF"s);
     RecordingUi ui;
     ScopeState s = englishState();
     s.Scope.TimeDiv = TimeDiv::T5uS;
@@ -201,7 +201,7 @@ TEST(SettingsOpen, AFileThatIsNotIniOpensAndChangesNothing) {
 // window option, the language, the service switches and the variant never do.
 TEST(SettingsOpen, RestoresPanelSettingsButNotTheInstallationsOwn) {
     TempFolder dir;
-    writeWholeFile(dir / "s.qss", "[ZR40 SETTINGS FILE]\r\n\r\n"
+    writeFile(dir / "s.qss", "[ZR40 SETTINGS FILE]\r\n\r\n"
                                   "[System]\r\nDevice_Type_Code=0\r\nDebug_qs=1\r\n"
                                   "[Common]\r\nMarker_x=333\r\nMarker2_y=44\r\nOn_Top=1\r\n"
                                   "Russian=1\r\nSmpl_N_5000=0\r\nSmpl_N_2000=1\r\n"
@@ -276,7 +276,7 @@ TEST(SettingsRoundTrip, StateThroughASettingsFileAndBack) {
     ScopeState back = englishState(63);
     ASSERT_TRUE(openSettings(back, ui, dir / "r.qss"));
     ASSERT_TRUE(writeSettingsFile(dir / "r2.qss", back, ui, "qs40"));
-    EXPECT_EQ(readWholeFile(dir / "r2.qss"), readWholeFile(dir / "r.qss"));
+    EXPECT_EQ(readFile(dir / "r2.qss"), readFile(dir / "r.qss"));
     EXPECT_EQ(back.Trigger.Lev_A1, 191.25);
     EXPECT_EQ(back.Common.Marker1_x, 250);
 }

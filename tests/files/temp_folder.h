@@ -1,5 +1,5 @@
 // A fresh folder under the system's temporary folder, removed with everything in it at the end
-// of the test.
+// of the test, and whole-file reads and writes.
 #pragma once
 
 #include <cstdlib>
@@ -21,6 +21,7 @@ public:
         path_ = pattern;
     }
     ~TempFolder() {
+        // A test may have taken the write permission away.
         std::error_code ec;
         std::filesystem::permissions(path_, std::filesystem::perms::owner_all,
                                      std::filesystem::perm_options::add, ec);
@@ -31,27 +32,27 @@ public:
 
     const std::filesystem::path& path() const { return path_; }
     std::filesystem::path operator/(const std::string& name) const { return path_ / name; }
+    // The folder with its trailing '/'.
+    std::string folder() const { return path_.string() + "/"; }
+    std::string file(const std::string& name) const { return (path_ / name).string(); }
+    // Entries in the folder, for checking that no temporary file is left behind.
+    std::size_t entryCount() const {
+        return static_cast<std::size_t>(std::distance(std::filesystem::directory_iterator(path_),
+                                                      std::filesystem::directory_iterator()));
+    }
 
 private:
     std::filesystem::path path_;
 };
 
-inline std::string readWholeFile(const std::filesystem::path& path) {
+inline std::string readFile(const std::filesystem::path& path) {
     std::ifstream in(path, std::ios::binary);
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
-inline void writeWholeFile(const std::filesystem::path& path, const std::string& bytes) {
+inline void writeFile(const std::filesystem::path& path, const std::string& bytes) {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out << bytes;
-}
-
-// Names in the folder, for checking that no temporary file is left behind.
-inline int entryCount(const std::filesystem::path& folder) {
-    int n = 0;
-    for ([[maybe_unused]] const auto& e : std::filesystem::directory_iterator(folder))
-        ++n;
-    return n;
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
 }
 
 } // namespace qs40::testing
