@@ -93,14 +93,14 @@ FrameInput TQS4003MFrm::frameInput() {
 void TQS4003MFrm::perFrame() {
     // A box of the routine (the variant question) runs an event loop: a redraw asked for
     // meanwhile waits for the next request instead of nesting.
-    if (inPerFrame_)
+    QImage& bitmap = panel_.image->bitmap();
+    if (inPerFrame_ || bitmap.isNull())
         return;
     inPerFrame_ = true;
     if (flags_.currentFileStale.exchange(false))
         state_.Session.current.valid = false;
-    QImage& bitmap = panel_.image->bitmap();
     FrameOutput out;
-    if (!bitmap.isNull()) {
+    {
         const std::lock_guard lock(frames_.mutex);
         QtCanvas canvas(bitmap);
         out = routine_.run(frameInput(), canvas);
