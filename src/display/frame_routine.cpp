@@ -198,7 +198,10 @@ private:
     void background() {
         const FrameData& f = *in_.frames.background;
         const BackgroundLevels& levels = in_.frames.backgroundLevels;
-        const auto [start, remainder] = backgroundAlignment();
+        // Plain variables: the drawing lambda below captures them.
+        const std::pair<int, double> alignment = backgroundAlignment();
+        const int start = alignment.first;
+        const double remainder = alignment.second;
         r_.backgroundStartIndex_ = start;
 
         const auto pps = pixelsPerSample(g_.width, bg_[kHdrDivider], in_.params.timePerDivNs);
