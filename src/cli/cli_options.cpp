@@ -16,13 +16,13 @@ namespace {
 
 enum CommandBit : unsigned { kList = 1, kAcquire = 2 };
 
-struct OptionSpec {
+struct OptionRule {
     std::string_view name;
     int values;
     unsigned commands;
 };
 
-constexpr OptionSpec kOptions[] = {
+constexpr OptionRule kOptions[] = {
     {"--device", 1, kList | kAcquire}, {"--settings", 1, kAcquire},   {"--single", 0, kAcquire},
     {"--frames", 1, kAcquire},         {"--timeout", 1, kAcquire},    {"--save", 1, kAcquire},
     {"--export-text", 1, kAcquire},    {"--export-bin", 2, kAcquire}, {"--config", 1, kAcquire},
@@ -31,10 +31,10 @@ constexpr OptionSpec kOptions[] = {
 
 constexpr double kMaxTimeoutSeconds = 1e6;
 
-const OptionSpec* findOption(std::string_view name) {
-    for (const OptionSpec& spec : kOptions)
-        if (spec.name == name)
-            return &spec;
+const OptionRule* findOption(std::string_view name) {
+    for (const OptionRule& rule : kOptions)
+        if (rule.name == name)
+            return &rule;
     return nullptr;
 }
 
@@ -208,32 +208,32 @@ ParsedCommandLine parseCommandLine(const std::vector<std::string>& args) {
         }
         const std::size_t eq = arg.find('=');
         const std::string name = arg.substr(0, eq);
-        const OptionSpec* spec = findOption(name);
-        if (spec == nullptr)
+        const OptionRule* rule = findOption(name);
+        if (rule == nullptr)
             return fail("unknown option " + name);
-        if ((spec->commands & commandBit(o.command)) == 0)
+        if ((rule->commands & commandBit(o.command)) == 0)
             return fail(name + " is not an option of " + std::string(commandName(o.command)));
-        if (spec->values == 0 && eq != std::string::npos)
+        if (rule->values == 0 && eq != std::string::npos)
             return fail(name + " takes no value");
-        if (spec->name != "--export-bin" && !seen.insert(spec->name).second)
+        if (rule->name != "--export-bin" && !seen.insert(rule->name).second)
             return fail(name + " is given twice");
 
         std::vector<std::string> values;
         if (eq != std::string::npos)
             values.push_back(arg.substr(eq + 1));
-        while (static_cast<int>(values.size()) < spec->values) {
+        while (static_cast<int>(values.size()) < rule->values) {
             // An option where a value belongs means the value is missing.
             if (i + 1 >= args.size() || args[i + 1].starts_with("--"))
                 break;
             values.push_back(args[++i]);
         }
-        if (static_cast<int>(values.size()) < spec->values ||
+        if (static_cast<int>(values.size()) < rule->values ||
             std::any_of(values.begin(), values.end(), [](const auto& v) { return v.empty(); }))
             return fail(name +
-                        (spec->values == 2 ? " needs a channel and a file" : " needs a value"));
-        if (std::string error = apply(o, spec->name, values); !error.empty())
+                        (rule->values == 2 ? " needs a channel and a file" : " needs a value"));
+        if (std::string error = apply(o, rule->name, values); !error.empty())
             return fail(std::move(error));
-        framesGiven = framesGiven || spec->name == "--frames";
+        framesGiven = framesGiven || rule->name == "--frames";
     }
 
     if (o.command == Command::Info && o.infoFile.empty())
