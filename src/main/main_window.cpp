@@ -721,12 +721,8 @@ void TQS4003MFrm::scheduleRedraw() {
     redrawPending_ = true;
     QTimer::singleShot(0, this, [this] {
         redrawPending_ = false;
-        redrawPlot();
+        perFrame();
     });
-}
-
-void TQS4003MFrm::redrawPlot() {
-    perFrame();
 }
 
 } // namespace qs40

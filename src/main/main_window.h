@@ -223,7 +223,6 @@ private:
 
     // A redraw on the GUI thread, for a window without the acquisition thread.
     void scheduleRedraw();
-    void redrawPlot();
 
     // Keyboard steps.
     void stepTimeDiv(int delta);
