@@ -289,16 +289,18 @@ FtStatus FtdiPort::write(const std::uint8_t* buffer, std::uint32_t length,
     return FT_OK;
 }
 
+// Tried on a lost device too: the recovery resets the port of a device that stopped answering,
+// which may well be there still.
 FtStatus FtdiPort::resetPort() {
     FtdiReader::Pause pause(parts_->reader);
-    std::lock_guard writer(writeMutex_);
-    return control([this](ftdi_context* context) {
-        bool lost = false;
-        const FtStatus status = portResetStatus(libusb_reset_device(context->usb_dev), lost);
-        if (lost)
-            parts_->queue.markLost();
-        return status;
-    });
+    std::scoped_lock lock(controlMutex_, writeMutex_);
+    if (closed_)
+        return FT_INVALID_HANDLE;
+    bool lost = false;
+    const FtStatus status = portResetStatus(libusb_reset_device(parts_->context->usb_dev), lost);
+    if (lost)
+        parts_->queue.markLost();
+    return status;
 }
 
 } // namespace qs40
