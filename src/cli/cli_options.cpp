@@ -263,9 +263,9 @@ Commands:
   info      the header fields and sample counts of a data file, or why it is not one
 
 Options:
-  --device DEV          usb (attached FTDI devices), tty:PATH (one serial device) or
-                        sim[:options] (the simulated instrument, e.g. sim:pace=fast);
-                        default: $QS40_DEVICE, else usb
+  --device DEV          usb (attached FTDI devices), ftdi (the same through libftdi1),
+                        tty:PATH (one serial device) or sim[:options] (the simulated
+                        instrument, e.g. sim:pace=fast); default: $QS40_DEVICE, else usb
   --settings FILE.qss   front-panel settings to apply, as "Open Settings" does
   --single              one single shot instead of running
   --frames N            run until N frames were accepted (default 1)

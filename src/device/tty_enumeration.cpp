@@ -2,6 +2,7 @@
 
 #include "device/d2xx.h"
 #include "device/device_descriptions.h"
+#include "device/usb_listing.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -17,7 +18,6 @@ namespace fs = std::filesystem;
 // How far up from the tty's device directory the USB device may be (port, interface, device,
 // with room for a bridge layer in between).
 constexpr int kMaxSysfsLevels = 6;
-constexpr int kMaxHubLevels = 5;
 
 std::optional<std::string> readFirstLine(const fs::path& file) {
     std::ifstream in(file);
@@ -54,36 +54,22 @@ std::optional<unsigned long> readNumber(const fs::path& file, int base) {
     return line ? parseNumber(*line, base) : std::nullopt;
 }
 
-// The description buffer holds 63 characters and the terminating zero; the cut never splits a
-// UTF-8 sequence.
-std::string fitDescription(std::string text) {
-    const std::size_t limit = kDescriptionBufferSize - 1;
-    if (text.size() <= limit)
-        return text;
-    std::size_t cut = limit;
-    while (cut > 0 && (static_cast<unsigned char>(text[cut]) & 0xC0) == 0x80)
-        --cut;
-    text.resize(cut);
-    return text;
-}
-
 std::optional<std::uint32_t> packLocation(unsigned long bus, const std::string& devpath,
                                           unsigned long interfaceNumber) {
-    if (bus == 0 || bus > 0xFF || interfaceNumber > 0xF)
-        return std::nullopt;
-    std::uint32_t ports = 0;
-    int levels = 0;
+    std::vector<std::uint8_t> ports;
     std::size_t start = 0;
     while (start <= devpath.size()) {
         const std::size_t dot = std::min(devpath.find('.', start), devpath.size());
         const auto port = parseNumber(devpath.substr(start, dot - start), 10);
-        if (!port || *port == 0 || *port > 0xF || ++levels > kMaxHubLevels)
+        if (!port || *port > 0xFF)
             return std::nullopt;
-        ports = (ports << 4) | static_cast<std::uint32_t>(*port);
+        ports.push_back(static_cast<std::uint8_t>(*port));
         start = dot + 1;
     }
-    return static_cast<std::uint32_t>(bus << 24) | (ports << 4) |
-           static_cast<std::uint32_t>(interfaceNumber);
+    if (bus > 0xFF || interfaceNumber > 0xF)
+        return std::nullopt;
+    return packUsbLocation(static_cast<unsigned>(bus), ports,
+                           static_cast<unsigned>(interfaceNumber));
 }
 
 } // namespace

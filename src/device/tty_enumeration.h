@@ -1,8 +1,9 @@
 // Finds the serial devices the serial-port backend offers: one explicit path, or every
 // /dev/ttyUSBn with its USB product string as description.
 //
-// Location identifiers of scanned devices come from the USB topology in sysfs, so that a
-// device keeps its location when it is unplugged and plugged into the same port again:
+// Location identifiers of scanned devices come from the USB topology in sysfs, packed as
+// usb_listing.h says, so that a device keeps its location when it is unplugged and plugged
+// into the same port again, and has the same location in the libftdi1 backend:
 //
 //     bits 24..31  USB bus number (busnum)
 //     bits  4..23  the port chain of devpath, one nibble per hub level ("1.4" -> 0x14)

@@ -20,8 +20,9 @@ ProgramOptions parseProgramOptions(const QStringList& arguments) {
     const QCommandLineOption versionOption = parser.addVersionOption();
     const QCommandLineOption device(
         "device",
-        "The instrument: usb (default: attached devices), sim[:options] (the simulated "
-        "instrument) or tty:PATH (a serial device). Default: $QS40_DEVICE, else usb.",
+        "The instrument: usb (default: attached devices), ftdi (attached devices through "
+        "libftdi1), sim[:options] (the simulated instrument) or tty:PATH (a serial device). "
+        "Default: $QS40_DEVICE, else usb.",
         "DEV");
     const QCommandLineOption run("run", "Start the acquisition (Run) once the instrument is open.");
     const QCommandLineOption screenshot = hidden({"screenshot", "Save a picture and end.", "FILE"});

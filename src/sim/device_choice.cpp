@@ -2,6 +2,7 @@
 
 #include <cstdlib>
 
+#include "device/ftdi_backend.h"
 #include "device/tty_backend.h"
 #include "sim/sim_d2xx.h"
 #include "sim/sim_options.h"
@@ -20,6 +21,8 @@ std::unique_ptr<D2xx> makeD2xx(std::string_view text, std::string& error) {
     error.clear();
     if (text == "usb")
         return TtyD2xx::scanning();
+    if (text == "ftdi")
+        return std::make_unique<FtdiD2xx>();
     if (text.starts_with("tty:")) {
         const std::string_view path = text.substr(4);
         if (path.empty()) {
@@ -34,7 +37,7 @@ std::unique_ptr<D2xx> makeD2xx(std::string_view text, std::string& error) {
             return nullptr;
         return std::make_unique<sim::SimD2xx>(std::move(*options));
     }
-    error = "unknown device '" + std::string(text) + "': use usb, sim[:options] or tty:PATH";
+    error = "unknown device '" + std::string(text) + "': use usb, ftdi, sim[:options] or tty:PATH";
     return nullptr;
 }
 

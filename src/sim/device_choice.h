@@ -1,5 +1,6 @@
 // Chooses the D2XX backend from the device text of the command line or of QS40_DEVICE:
 //   usb          the attached FTDI devices, through the kernel's serial driver (/dev/ttyUSBn)
+//   ftdi         the attached FTDI devices, directly over USB through libftdi1
 //   sim[:opts]   the simulated instrument (options: sim/sim_options.h)
 //   tty:PATH     one serial device, taken to be the instrument
 #pragma once

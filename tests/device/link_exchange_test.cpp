@@ -136,8 +136,9 @@ TEST(DeviceChoice, NamesEveryBackendAndRefusesOthers) {
     EXPECT_NE(makeD2xx("sim", error), nullptr);
     EXPECT_NE(makeD2xx("sim:variant=63,pace=fast", error), nullptr) << error;
     EXPECT_NE(makeD2xx("usb", error), nullptr);
+    EXPECT_NE(makeD2xx("ftdi", error), nullptr);
     EXPECT_NE(makeD2xx("tty:/dev/null", error), nullptr);
-    for (const char* bad : {"", "tty:", "serial", "sim:variant=banana", "simulator"}) {
+    for (const char* bad : {"", "tty:", "serial", "sim:variant=banana", "simulator", "ftdi:0"}) {
         EXPECT_EQ(makeD2xx(bad, error), nullptr) << bad;
         EXPECT_FALSE(error.empty()) << bad;
     }
