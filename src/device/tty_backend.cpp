@@ -1,5 +1,6 @@
 #include "device/tty_backend.h"
 
+#include "device/port_table_d2xx_impl.h"
 #include "device/tty_port.h"
 
 #include <fcntl.h>
@@ -8,6 +9,9 @@
 #include <unistd.h>
 
 namespace qs40 {
+
+template class PortTableD2xx<TtyPort, TtyDevice>;
+
 namespace {
 
 // Resets the USB device behind a tty. Needs write access to its node (the udev rule that
@@ -56,19 +60,6 @@ TtyD2xx::~TtyD2xx() {
 
 std::vector<TtyDevice> TtyD2xx::enumerate() const {
     return path_ ? explicitTty(roots_, *path_) : scanTtyUsb(roots_);
-}
-
-std::shared_ptr<TtyPort> TtyD2xx::find(FtHandle handle) const {
-    std::lock_guard lock(mutex_);
-    const auto it = open_.find(handle);
-    return it == open_.end() ? nullptr : it->second.port;
-}
-
-FtHandle TtyD2xx::nextHandle() {
-    do {
-        ++lastHandle_;
-    } while (lastHandle_ == kNoHandle || open_.count(lastHandle_) != 0);
-    return lastHandle_;
 }
 
 FtStatus TtyD2xx::listDeviceCount(std::uint32_t& count) {
@@ -123,7 +114,7 @@ FtStatus TtyD2xx::openByLocation(std::uint32_t location, FtHandle& handle) {
     {
         std::lock_guard lock(mutex_);
         for (auto it = open_.begin(); it != open_.end();) {
-            if (it->second.device.location == location || it->second.device.path == device->path) {
+            if (it->second.info.location == location || it->second.info.path == device->path) {
                 superseded.push_back(std::move(it->second.port));
                 it = open_.erase(it);
             } else {
@@ -167,7 +158,7 @@ FtStatus TtyD2xx::resetPort(FtHandle handle) {
         if (it == open_.end())
             return FT_INVALID_HANDLE;
         old = it->second.port;
-        device = it->second.device;
+        device = it->second.info;
     }
     if (resetUsbDevice(device.usbNode))
         return FT_OK;
@@ -192,73 +183,6 @@ FtStatus TtyD2xx::resetPort(FtHandle handle) {
     }
     it->second.port = std::move(renewed);
     return FT_OK;
-}
-
-FtStatus TtyD2xx::resetDevice(FtHandle handle) {
-    const auto port = find(handle);
-    return port ? port->resetDevice() : FT_INVALID_HANDLE;
-}
-
-FtStatus TtyD2xx::setBaudRate(FtHandle handle, std::uint32_t baud) {
-    const auto port = find(handle);
-    return port ? port->setBaudRate(baud) : FT_INVALID_HANDLE;
-}
-
-FtStatus TtyD2xx::setDataCharacteristics(FtHandle handle, std::uint8_t bits, std::uint8_t stopBits,
-                                         std::uint8_t parity) {
-    const auto port = find(handle);
-    return port ? port->setDataCharacteristics(bits, stopBits, parity) : FT_INVALID_HANDLE;
-}
-
-FtStatus TtyD2xx::setFlowControl(FtHandle handle, std::uint16_t mode, std::uint8_t xon,
-                                 std::uint8_t xoff) {
-    const auto port = find(handle);
-    return port ? port->setFlowControl(mode, xon, xoff) : FT_INVALID_HANDLE;
-}
-
-FtStatus TtyD2xx::setTimeouts(FtHandle handle, std::uint32_t readMs, std::uint32_t writeMs) {
-    const auto port = find(handle);
-    return port ? port->setTimeouts(readMs, writeMs) : FT_INVALID_HANDLE;
-}
-
-FtStatus TtyD2xx::purge(FtHandle handle, std::uint32_t mask) {
-    const auto port = find(handle);
-    return port ? port->purge(mask) : FT_INVALID_HANDLE;
-}
-
-FtStatus TtyD2xx::setLatencyTimer(FtHandle handle, std::uint8_t ms) {
-    const auto port = find(handle);
-    return port ? port->setLatencyTimer(ms) : FT_INVALID_HANDLE;
-}
-
-FtStatus TtyD2xx::setEventNotification(FtHandle handle, std::uint32_t mask, Event* event) {
-    const auto port = find(handle);
-    return port ? port->setEventNotification(mask, event) : FT_INVALID_HANDLE;
-}
-
-FtStatus TtyD2xx::getQueueStatus(FtHandle handle, std::uint32_t& rxBytes) {
-    const auto port = find(handle);
-    return port ? port->getQueueStatus(rxBytes) : FT_INVALID_HANDLE;
-}
-
-FtStatus TtyD2xx::getStatus(FtHandle handle, std::uint32_t& rxBytes, std::uint32_t& txBytes,
-                            std::uint32_t& events) {
-    const auto port = find(handle);
-    return port ? port->getStatus(rxBytes, txBytes, events) : FT_INVALID_HANDLE;
-}
-
-FtStatus TtyD2xx::read(FtHandle handle, std::uint8_t* buffer, std::uint32_t length,
-                       std::uint32_t& bytesRead) {
-    bytesRead = 0;
-    const auto port = find(handle);
-    return port ? port->read(buffer, length, bytesRead) : FT_INVALID_HANDLE;
-}
-
-FtStatus TtyD2xx::write(FtHandle handle, const std::uint8_t* buffer, std::uint32_t length,
-                        std::uint32_t& bytesWritten) {
-    bytesWritten = 0;
-    const auto port = find(handle);
-    return port ? port->write(buffer, length, bytesWritten) : FT_INVALID_HANDLE;
 }
 
 } // namespace qs40
