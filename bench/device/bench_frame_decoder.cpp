@@ -6,9 +6,9 @@
 #include <cmath>
 #include <vector>
 
-#include "device/frame_decoder.h"
-#include "device/protocol_codec.h"
-#include "device/protocol_layout.h"
+#include "device/acquisition/frame_decoder.h"
+#include "device/link/protocol_codec.h"
+#include "device/link/protocol_layout.h"
 
 namespace {
 

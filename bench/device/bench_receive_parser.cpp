@@ -6,8 +6,8 @@
 #include <algorithm>
 #include <vector>
 
-#include "device/protocol_codec.h"
-#include "device/protocol_parser.h"
+#include "device/link/protocol_codec.h"
+#include "device/link/protocol_parser.h"
 
 namespace {
 

@@ -8,8 +8,8 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "device/frame_decoder.h"
-#include "device/recorder_handover.h"
+#include "device/acquisition/frame_decoder.h"
+#include "device/acquisition/recorder_handover.h"
 
 namespace {
 

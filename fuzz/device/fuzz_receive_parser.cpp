@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <cstdlib>
 
-#include "device/protocol_parser.h"
+#include "device/link/protocol_parser.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 #include "cli/cli_commands.h"
 #include "cli/cli_ui.h"
 #include "cli/exit_codes.h"
-#include "device/fpga_image.h"
+#include "device/link/fpga_image.h"
 #include "files/config_io.h"
 #include "files/config_location.h"
 #include "files/data_file.h"

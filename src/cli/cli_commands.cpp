@@ -2,7 +2,7 @@
 
 #include "cli/cli_ui.h"
 #include "cli/exit_codes.h"
-#include "device/usb_texts.h"
+#include "device/link/usb_texts.h"
 #include "files/config_location.h"
 #include "files/data_file_info.h"
 #include "sim/device_choice.h"

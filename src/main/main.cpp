@@ -3,7 +3,7 @@
 #include "main/program_options.h"
 #include "main/qt_ui.h"
 #include "main/single_instance.h"
-#include "device/fpga_image.h"
+#include "device/link/fpga_image.h"
 #include "files/config_io.h"
 #include "files/config_location.h"
 #include "scope/variant.h"

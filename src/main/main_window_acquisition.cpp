@@ -3,7 +3,7 @@
 // the activity indicator, the end of a single shot and the one-second watchdog.
 #include "main/main_window.h"
 
-#include "device/fpga_image.h"
+#include "device/link/fpga_image.h"
 #include "main/paint_box.h"
 #include "main/qt_canvas.h"
 #include "main/single_instance.h"

@@ -31,7 +31,7 @@
 #include <limits>
 #include <optional>
 
-#include "device/protocol_packet.h"
+#include "device/link/protocol_packet.h"
 #include "sim/analog_front_end.h"
 #include "sim/input_signals.h"
 #include "sim/instrument_registers.h"

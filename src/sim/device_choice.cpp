@@ -2,8 +2,8 @@
 
 #include <cstdlib>
 
-#include "device/ftdi_backend.h"
-#include "device/tty_backend.h"
+#include "device/d2xx/ftdi_backend.h"
+#include "device/d2xx/tty_backend.h"
 #include "sim/sim_d2xx.h"
 #include "sim/sim_options.h"
 

@@ -9,7 +9,7 @@
 #include <string>
 #include <string_view>
 
-#include "device/d2xx.h"
+#include "device/d2xx/d2xx.h"
 
 namespace qs40 {
 

@@ -1,7 +1,7 @@
 #include "sim/frame_tail.h"
 
-#include "device/protocol_codec.h"
-#include "device/protocol_layout.h"
+#include "device/link/protocol_codec.h"
+#include "device/link/protocol_layout.h"
 
 namespace qs40::sim {
 

@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-#include "device/protocol_parser.h"
+#include "device/link/protocol_parser.h"
 #include "sim/acquisition.h"
 #include "sim/instrument_registers.h"
 

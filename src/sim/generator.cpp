@@ -4,7 +4,7 @@
 #include <cmath>
 #include <numbers>
 
-#include "device/protocol_codec.h"
+#include "device/link/protocol_codec.h"
 
 namespace qs40::sim {
 

@@ -17,7 +17,7 @@
 #include <array>
 #include <cstdint>
 
-#include "device/protocol_packet.h"
+#include "device/link/protocol_packet.h"
 #include "sim/sim_time.h"
 #include "sim/waveform.h"
 

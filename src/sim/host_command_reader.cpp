@@ -1,7 +1,7 @@
 #include "sim/host_command_reader.h"
 
-#include "device/protocol_codec.h"
-#include "device/protocol_packet.h"
+#include "device/link/protocol_codec.h"
+#include "device/link/protocol_packet.h"
 
 namespace qs40::sim {
 

@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <cmath>
 
-#include "device/protocol_codec.h"
-#include "device/protocol_layout.h"
+#include "device/link/protocol_codec.h"
+#include "device/link/protocol_layout.h"
 #include "sim/frame_tail.h"
 #include "sim/frequency_meter.h"
 #include "sim/packet_writer.h"

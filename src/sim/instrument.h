@@ -18,9 +18,9 @@
 #include <span>
 #include <vector>
 
-#include "device/fpga_image.h"
-#include "device/protocol_packet.h"
-#include "device/protocol_parser.h"
+#include "device/link/fpga_image.h"
+#include "device/link/protocol_packet.h"
+#include "device/link/protocol_parser.h"
 #include "sim/acquisition.h"
 #include "sim/analog_front_end.h"
 #include "sim/generator.h"

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "device/protocol_codec.h"
+#include "device/link/protocol_codec.h"
 
 namespace qs40::sim {
 

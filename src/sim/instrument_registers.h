@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <span>
 
-#include "device/protocol_packet.h"
+#include "device/link/protocol_packet.h"
 
 namespace qs40::sim {
 

@@ -1,6 +1,6 @@
 #include "sim/packet_writer.h"
 
-#include "device/protocol_codec.h"
+#include "device/link/protocol_codec.h"
 
 namespace qs40::sim {
 

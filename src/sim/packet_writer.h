@@ -5,7 +5,7 @@
 #include <span>
 #include <vector>
 
-#include "device/protocol_parser.h"
+#include "device/link/protocol_parser.h"
 
 namespace qs40::sim {
 

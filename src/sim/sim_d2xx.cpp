@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "device/event.h"
+#include "device/d2xx/event.h"
 
 namespace qs40::sim {
 

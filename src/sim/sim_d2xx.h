@@ -21,7 +21,7 @@
 #include <thread>
 #include <vector>
 
-#include "device/d2xx.h"
+#include "device/d2xx/d2xx.h"
 #include "sim/instrument.h"
 #include "sim/sim_options.h"
 

@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <vector>
 
-#include "device/fine_trigger_offset.h"
+#include "device/acquisition/fine_trigger_offset.h"
 #include "display/sinc_interpolator.h"
 #include "scope/frame.h"
 

@@ -3,7 +3,7 @@
 // the trigger source and the rejection of tails that do not describe the record.
 #include <gtest/gtest.h>
 
-#include "device/frame_decoder.h"
+#include "device/acquisition/frame_decoder.h"
 #include "synthetic_frame.h"
 
 namespace qs40 {

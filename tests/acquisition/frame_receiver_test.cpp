@@ -2,7 +2,7 @@
 // the flags and counts for the GUI thread, and the end of a single shot.
 #include <gtest/gtest.h>
 
-#include "device/frame_receiver.h"
+#include "device/acquisition/frame_receiver.h"
 #include "synthetic_frame.h"
 
 namespace qs40 {

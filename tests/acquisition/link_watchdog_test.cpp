@@ -6,7 +6,7 @@
 
 #include "../device/fake_d2xx.h"
 #include "../device/scripted_ui.h"
-#include "device/link_watchdog.h"
+#include "device/acquisition/link_watchdog.h"
 
 namespace qs40 {
 namespace {

@@ -4,7 +4,7 @@
 
 #include <vector>
 
-#include "device/recorder_handover.h"
+#include "device/acquisition/recorder_handover.h"
 
 namespace qs40 {
 namespace {

@@ -2,7 +2,7 @@
 // as a whole before each request, with the run state; and the GUI's side of a single shot's end.
 #include <gtest/gtest.h>
 
-#include "device/scope_requests.h"
+#include "device/acquisition/scope_requests.h"
 
 namespace qs40 {
 namespace {

@@ -9,8 +9,8 @@
 
 #include "../device/fake_d2xx.h"
 #include "../device/scripted_ui.h"
-#include "device/scope_thread.h"
-#include "device/sync_queue.h"
+#include "device/acquisition/scope_thread.h"
+#include "device/acquisition/sync_queue.h"
 
 namespace qs40 {
 namespace {

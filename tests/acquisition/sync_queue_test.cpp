@@ -6,7 +6,7 @@
 #include <chrono>
 #include <thread>
 
-#include "device/sync_queue.h"
+#include "device/acquisition/sync_queue.h"
 
 namespace qs40 {
 namespace {

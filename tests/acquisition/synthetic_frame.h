@@ -6,9 +6,9 @@
 #include <cstdint>
 #include <vector>
 
-#include "device/protocol_codec.h"
-#include "device/protocol_layout.h"
-#include "device/protocol_parser.h"
+#include "device/link/protocol_codec.h"
+#include "device/link/protocol_layout.h"
+#include "device/link/protocol_parser.h"
 
 namespace qs40::test {
 

@@ -1,7 +1,7 @@
 // A D2xx that records every call as a line of text, over a table of attached devices.
 #pragma once
 
-#include "device/d2xx.h"
+#include "device/d2xx/d2xx.h"
 
 #include <cstdint>
 #include <string>

@@ -2,7 +2,7 @@
 // serial adapters: /sys/class/tty/ttyUSBn/device links into the USB device's interface.
 #pragma once
 
-#include "device/tty_enumeration.h"
+#include "device/d2xx/tty_enumeration.h"
 
 #include <filesystem>
 #include <fstream>

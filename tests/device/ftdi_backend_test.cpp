@@ -1,9 +1,9 @@
 // The libftdi1 backend without hardware: what it does with no FTDI device attached, or with
 // locations and handles that name none. Attached devices are listed but never opened.
-#include "device/device_descriptions.h"
-#include "device/event.h"
-#include "device/ftdi_backend.h"
-#include "device/usb_link.h"
+#include "device/d2xx/device_descriptions.h"
+#include "device/d2xx/event.h"
+#include "device/d2xx/ftdi_backend.h"
+#include "device/link/usb_link.h"
 #include "scripted_ui.h"
 
 #include <gtest/gtest.h>

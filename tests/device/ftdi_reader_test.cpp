@@ -1,7 +1,7 @@
-#include "device/d2xx.h"
-#include "device/event.h"
-#include "device/ftdi_reader.h"
-#include "device/receive_queue.h"
+#include "device/d2xx/d2xx.h"
+#include "device/d2xx/event.h"
+#include "device/d2xx/ftdi_reader.h"
+#include "device/d2xx/receive_queue.h"
 
 #include <gtest/gtest.h>
 

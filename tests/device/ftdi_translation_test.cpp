@@ -1,7 +1,7 @@
-#include "device/ftdi_devices.h"
-#include "device/ftdi_translation.h"
-#include "device/tty_enumeration.h"
-#include "device/usb_listing.h"
+#include "device/d2xx/ftdi_devices.h"
+#include "device/d2xx/ftdi_translation.h"
+#include "device/d2xx/tty_enumeration.h"
+#include "device/d2xx/usb_listing.h"
 #include "fake_sysfs.h"
 
 #include <gtest/gtest.h>

@@ -9,13 +9,13 @@
 #include <thread>
 #include <vector>
 
-#include "device/event.h"
-#include "device/fpga_image.h"
-#include "device/link_state.h"
-#include "device/protocol_layout.h"
-#include "device/protocol_session.h"
-#include "device/tty_backend.h"
-#include "device/usb_link.h"
+#include "device/d2xx/event.h"
+#include "device/link/fpga_image.h"
+#include "device/link/link_state.h"
+#include "device/link/protocol_layout.h"
+#include "device/link/protocol_session.h"
+#include "device/d2xx/tty_backend.h"
+#include "device/link/usb_link.h"
 #include "scripted_ui.h"
 #include "sim/device_choice.h"
 #include "sim/pty_server.h"

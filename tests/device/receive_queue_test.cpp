@@ -1,6 +1,6 @@
-#include "device/d2xx.h"
-#include "device/event.h"
-#include "device/receive_queue.h"
+#include "device/d2xx/d2xx.h"
+#include "device/d2xx/event.h"
+#include "device/d2xx/receive_queue.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
-#include "device/device_descriptions.h"
-#include "device/tty_backend.h"
-#include "device/tty_enumeration.h"
+#include "device/d2xx/device_descriptions.h"
+#include "device/d2xx/tty_backend.h"
+#include "device/d2xx/tty_enumeration.h"
 #include "fake_sysfs.h"
 
 #include <gtest/gtest.h>

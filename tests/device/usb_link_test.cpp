@@ -1,7 +1,7 @@
-#include "device/device_descriptions.h"
-#include "device/event.h"
-#include "device/usb_link.h"
-#include "device/usb_texts.h"
+#include "device/d2xx/device_descriptions.h"
+#include "device/d2xx/event.h"
+#include "device/link/usb_link.h"
+#include "device/link/usb_texts.h"
 #include "fake_d2xx.h"
 #include "scripted_ui.h"
 

@@ -1,4 +1,4 @@
-#include "device/usb_listing.h"
+#include "device/d2xx/usb_listing.h"
 
 #include <gtest/gtest.h>
 

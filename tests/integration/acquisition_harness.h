@@ -11,12 +11,12 @@
 #include <vector>
 
 #include "../device/scripted_ui.h"
-#include "device/event.h"
-#include "device/fpga_image.h"
-#include "device/link_watchdog.h"
-#include "device/scope_thread.h"
-#include "device/sync_queue.h"
-#include "device/usb_link.h"
+#include "device/d2xx/event.h"
+#include "device/link/fpga_image.h"
+#include "device/acquisition/link_watchdog.h"
+#include "device/acquisition/scope_thread.h"
+#include "device/acquisition/sync_queue.h"
+#include "device/link/usb_link.h"
 #include "sim/sim_d2xx.h"
 
 namespace qs40::integration {

@@ -8,7 +8,7 @@
 #include <optional>
 #include <vector>
 
-#include "device/d2xx.h"
+#include "device/d2xx/d2xx.h"
 
 namespace qs40::test {
 

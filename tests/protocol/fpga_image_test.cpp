@@ -4,7 +4,7 @@
 #include <fstream>
 #include <unistd.h>
 
-#include "device/fpga_image.h"
+#include "device/link/fpga_image.h"
 
 namespace qs40 {
 namespace {

@@ -3,7 +3,7 @@
 #include <numeric>
 #include <vector>
 
-#include "device/protocol_codec.h"
+#include "device/link/protocol_codec.h"
 
 namespace qs40 {
 namespace {

@@ -2,8 +2,8 @@
 
 #include <vector>
 
-#include "device/protocol_layout.h"
-#include "device/protocol_packet.h"
+#include "device/link/protocol_layout.h"
+#include "device/link/protocol_packet.h"
 
 namespace qs40 {
 namespace {

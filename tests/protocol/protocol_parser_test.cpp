@@ -3,7 +3,7 @@
 #include <array>
 #include <vector>
 
-#include "device/protocol_parser.h"
+#include "device/link/protocol_parser.h"
 #include "wire_builders.h"
 
 namespace qs40 {

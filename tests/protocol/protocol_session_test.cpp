@@ -2,10 +2,10 @@
 
 #include <vector>
 
-#include "device/fpga_image.h"
-#include "device/protocol_codec.h"
-#include "device/protocol_packet.h"
-#include "device/protocol_session.h"
+#include "device/link/fpga_image.h"
+#include "device/link/protocol_codec.h"
+#include "device/link/protocol_packet.h"
+#include "device/link/protocol_session.h"
 #include "fake_d2xx.h"
 #include "wire_builders.h"
 

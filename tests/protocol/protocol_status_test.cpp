@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "device/protocol_status.h"
+#include "device/link/protocol_status.h"
 
 namespace qs40 {
 namespace {

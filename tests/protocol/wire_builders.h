@@ -5,8 +5,8 @@
 #include <span>
 #include <vector>
 
-#include "device/protocol_codec.h"
-#include "device/protocol_layout.h"
+#include "device/link/protocol_codec.h"
+#include "device/link/protocol_layout.h"
 
 namespace qs40::test {
 

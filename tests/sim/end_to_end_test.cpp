@@ -6,9 +6,9 @@
 #include <atomic>
 #include <thread>
 
-#include "device/event.h"
-#include "device/fpga_image.h"
-#include "device/protocol_session.h"
+#include "device/d2xx/event.h"
+#include "device/link/fpga_image.h"
+#include "device/link/protocol_session.h"
 #include "host_capture.h"
 #include "host_decode.h"
 #include "sim/sim_d2xx.h"

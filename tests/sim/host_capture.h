@@ -4,10 +4,10 @@
 
 #include <vector>
 
-#include "device/protocol_codec.h"
-#include "device/protocol_packet.h"
-#include "device/protocol_parser.h"
-#include "device/protocol_status.h"
+#include "device/link/protocol_codec.h"
+#include "device/link/protocol_packet.h"
+#include "device/link/protocol_parser.h"
+#include "device/link/protocol_status.h"
 #include "sim/instrument.h"
 
 namespace qs40::sim::test {

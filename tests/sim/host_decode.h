@@ -9,8 +9,8 @@
 #include <cstdint>
 #include <vector>
 
-#include "device/protocol_codec.h"
-#include "device/protocol_layout.h"
+#include "device/link/protocol_codec.h"
+#include "device/link/protocol_layout.h"
 #include "display/sinc_interpolator.h"
 #include "host_capture.h"
 #include "scope/arith.h"

@@ -3,7 +3,7 @@
 #include <atomic>
 #include <thread>
 
-#include "device/event.h"
+#include "device/d2xx/event.h"
 #include "host_capture.h"
 #include "sim/sim_d2xx.h"
 

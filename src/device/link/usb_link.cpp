@@ -1,0 +1,171 @@
+#include "device/link/usb_link.h"
+
+#include "device/d2xx/device_descriptions.h"
+#include "device/link/usb_texts.h"
+#include "scope/ui_port.h"
+
+#include <filesystem>
+
+namespace qs40 {
+
+namespace {
+
+constexpr std::uint32_t kBaudRate = 2000000;
+constexpr std::uint8_t kXon = 0x13;
+constexpr std::uint8_t kXoff = 0x17;
+constexpr std::uint32_t kTimeoutMs = 500;
+constexpr std::uint8_t kLatencyMs = 0;
+
+// The driver fills a 64-byte buffer with a zero-terminated text.
+std::string asDescriptionBuffer(std::string text) {
+    text = text.substr(0, text.find('\0'));
+    if (text.size() > kDescriptionBufferSize - 1)
+        text.resize(kDescriptionBufferSize - 1);
+    return text;
+}
+
+} // namespace
+
+struct UsbLink::Listed {
+    std::uint32_t index = 0;
+    std::uint32_t location = 0;
+    std::string description;
+};
+
+UsbLink::UsbLink(D2xx& d2xx, Ui& ui, Event* wake, std::string caption, bool debugQs)
+    : d2xx_(d2xx), ui_(ui), wake_(wake), caption_(std::move(caption)), debugQs_(debugQs) {}
+
+bool UsbLink::readDevice(std::uint32_t index, Listed& device) {
+    device.index = index;
+    const FtStatus locationStatus = d2xx_.listLocation(index, device.location);
+    std::string description;
+    const FtStatus descriptionStatus = d2xx_.listDescription(index, description);
+    device.description = asDescriptionBuffer(std::move(description));
+    return locationStatus == FT_OK && descriptionStatus == FT_OK;
+}
+
+FtStatus UsbLink::openAt(std::uint32_t location) {
+    FtHandle opened = kNoHandle;
+    const FtStatus status = d2xx_.openByLocation(location, opened);
+    if (status == FT_OK)
+        handle_.store(opened);
+    return status;
+}
+
+// Devices that describe themselves as the instrument. True when one was opened.
+bool UsbLink::firstPass(std::uint32_t count, FtStatus& result) {
+    for (std::uint32_t i = 0; i < count; ++i) {
+        Listed device;
+        if (!readDevice(i, device) || device.description != kInstrumentDescription) {
+            result = FT_DEVICE_NOT_FOUND;
+            continue;
+        }
+        const bool open =
+            !debugQs_ ||
+            ui_.messageBox(caption_, trueDeviceText(device.description, i, device.location),
+                           BoxIcon::Question, BoxButtons::YesNo) == BoxAnswer::Yes;
+        if (!open) {
+            result = FT_DEVICE_NOT_FOUND;
+            continue;
+        }
+        result = openAt(device.location);
+        if (result == FT_OK)
+            return true;
+    }
+    return false;
+}
+
+// Any other device, except the older instrument unless the service prompts are on.
+void UsbLink::secondPass(std::uint32_t count, FtStatus& result) {
+    for (std::uint32_t i = 0; i < count; ++i) {
+        Listed device;
+        if (!readDevice(i, device) || device.description == kInstrumentDescription)
+            continue;
+        bool open = true;
+        if (debugQs_) {
+            open = ui_.messageBox(caption_, otherDeviceText(device.description, i, device.location),
+                                  BoxIcon::Exclamation, BoxButtons::YesNo) == BoxAnswer::Yes;
+        } else if (device.description == kOlderInstrumentDescription) {
+            ui_.messageBox(caption_, olderInstrumentText(), BoxIcon::Stop, BoxButtons::Ok);
+            open = false;
+        }
+        if (!open)
+            continue;
+        result = openAt(device.location);
+        if (result == FT_OK)
+            return;
+    }
+}
+
+// The results are not checked: a broken channel shows later in the probe or in the missing
+// status packets.
+void UsbLink::configure() {
+    const FtHandle h = handle_.load();
+    d2xx_.resetDevice(h);
+    d2xx_.setBaudRate(h, kBaudRate);
+    d2xx_.setDataCharacteristics(h, FT_BITS_8, FT_STOP_BITS_1, FT_PARITY_NONE);
+    d2xx_.setFlowControl(h, FT_FLOW_NONE, kXon, kXoff);
+    d2xx_.setTimeouts(h, kTimeoutMs, kTimeoutMs);
+    d2xx_.purge(h, FT_PURGE_RX | FT_PURGE_TX);
+    d2xx_.setLatencyTimer(h, kLatencyMs);
+    d2xx_.setEventNotification(h, FT_EVENT_RXCHAR, wake_);
+}
+
+FtStatus UsbLink::open() {
+    std::uint32_t count = 0;
+    if (const FtStatus status = d2xx_.listDeviceCount(count); status != FT_OK)
+        return status;
+    if (count == 0)
+        return FT_DEVICE_NOT_FOUND;
+    if (debugQs_ && count > 1)
+        ui_.messageBox(caption_, deviceCountText(count), BoxIcon::Exclamation, BoxButtons::Ok);
+
+    FtStatus result = FT_DEVICE_NOT_FOUND;
+    if (!firstPass(count, result))
+        secondPass(count, result);
+    if (result == FT_OK)
+        configure();
+    return result;
+}
+
+FtStatus UsbLink::probe() {
+    std::uint32_t rxBytes = 0;
+    return d2xx_.getQueueStatus(handle_.load(), rxBytes);
+}
+
+FtStatus UsbLink::close() {
+    return d2xx_.close(handle_.load());
+}
+
+FtStatus UsbLink::resetPort() {
+    return d2xx_.resetPort(handle_.load());
+}
+
+void UsbLink::showUsbError(FtStatus status, bool russian) {
+    ui_.messageBox(usbErrorCaption(russian), usbErrorText(status, russian), BoxIcon::Stop,
+                   BoxButtons::Ok);
+}
+
+LinkCheckResult checkLink(UsbLink& link, bool russian,
+                          const std::function<void()>& aroundErrorBox) {
+    const FtStatus probed = link.probe();
+    if (probed == FT_OK)
+        return {LinkCheckOutcome::Linked, probed};
+    link.close();
+    const FtStatus opened = link.open();
+    if (opened == FT_OK)
+        return {LinkCheckOutcome::Reopened, opened};
+    link.close();
+    if (aroundErrorBox)
+        aroundErrorBox();
+    link.showUsbError(opened, russian);
+    if (aroundErrorBox)
+        aroundErrorBox();
+    return {LinkCheckOutcome::Failed, opened};
+}
+
+std::string executableCaption(const std::string& executablePath) {
+    return std::filesystem::path(executablePath).stem().string();
+}
+
+} // namespace qs40
