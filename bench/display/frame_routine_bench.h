@@ -20,16 +20,6 @@ inline constexpr int kSamples = 20000;
 inline constexpr int kPaintWidth = 1062;
 inline constexpr int kPaintHeight = 640;
 
-class SilentUi final : public Ui {
-public:
-    BoxAnswer messageBox(const std::string&, const std::string&, BoxIcon, BoxButtons) override {
-        return BoxAnswer::No;
-    }
-    std::optional<std::string> openFileName(const FileDialogRequest&) override { return {}; }
-    std::optional<std::string> saveFileName(const FileDialogRequest&) override { return {}; }
-    void processMessages() override {}
-};
-
 // Noisy sines on the analog channels, square waves on the digital ones, at full rate.
 inline void fillFrame(FrameData& f) {
     std::mt19937 rng(7);
@@ -83,9 +73,6 @@ inline void runFrameRoutine(benchmark::State& bs, Canvas& canvas) {
     fillFrame(*frames->current);
     const PlotGeometry geometry = computePlotGeometry(kPaintWidth, kPaintHeight);
 
-    SilentUi ui;
-    const RebuildInterface rebuild;
-    VariantCheckFlags flags;
     Spectrum spectrum;
     ActivityIndicator activity;
     FrameRoutine routine;
@@ -94,9 +81,6 @@ inline void runFrameRoutine(benchmark::State& bs, Canvas& canvas) {
                                                  .params = params,
                                                  .frames = *frames,
                                                  .geometry = geometry,
-                                                 .ui = ui,
-                                                 .rebuild = rebuild,
-                                                 .variantFlags = flags,
                                                  .spectrum = spectrum,
                                                  .activity = activity,
                                                  .scrollPosition = 0,

@@ -1,7 +1,7 @@
 // qs40-cli acquire: the configuration and the settings file as the window reads them, the
 // instrument opened and run as after the first paint, and the last accepted frame written by
 // the window's own save and export commands.
-#include "cli/acquisition_session.h"
+#include "cli/instrument_run.h"
 #include "cli/cli_commands.h"
 #include "cli/cli_ui.h"
 #include "cli/exit_codes.h"
@@ -146,34 +146,34 @@ int checkCompanionsFree(const CliOptions& o, std::ostream& err) {
     return kExitOk;
 }
 
-std::string timeoutReason(const CliOptions& o, const AcquisitionSession& session) {
+std::string timeoutReason(const CliOptions& o, const InstrumentRun& run) {
     const std::string within = " within " + o.timeoutText + " s";
-    if (!session.linkUp())
+    if (!run.linkUp())
         return "time-out: the instrument did not come up" + within;
     if (o.single)
         return "time-out: the single shot did not complete" + within;
-    return "time-out: " + std::to_string(session.framesAccepted()) + " of " +
+    return "time-out: " + std::to_string(run.framesAccepted()) + " of " +
            std::to_string(o.frames) + " frames" + within;
 }
 
-// Runs the instrument until the frames are in; the session is shut down afterwards.
-int acquireFrames(const CliOptions& o, AcquisitionSession& session, std::ostream& err) {
-    const auto deadline = AcquisitionSession::Clock::now() + o.timeout;
-    if (session.open() != FT_OK)
+// Runs the instrument until the frames are in; the instrument is shut down afterwards.
+int acquireFrames(const CliOptions& o, InstrumentRun& run, std::ostream& err) {
+    const auto deadline = InstrumentRun::Clock::now() + o.timeout;
+    if (run.open() != FT_OK)
         return kExitDevice; // the USB error box said why
-    session.start();
-    const WaitResult result = session.waitUntil(
+    run.start();
+    const WaitResult result = run.waitUntil(
         [&] {
-            return o.single ? session.singleShotEnded()
-                            : session.framesAccepted() >= static_cast<std::uint32_t>(o.frames);
+            return o.single ? run.singleShotEnded()
+                            : run.framesAccepted() >= static_cast<std::uint32_t>(o.frames);
         },
         deadline);
     // Said as things stand now: the stop below lets the thread run on a little.
     const std::string timedOut =
-        result.outcome == WaitOutcome::TimedOut ? timeoutReason(o, session) : std::string();
+        result.outcome == WaitOutcome::TimedOut ? timeoutReason(o, run) : std::string();
     if (result.outcome != WaitOutcome::LinkFailed)
-        session.stopRunning();
-    session.shutDown();
+        run.stopRunning();
+    run.shutDown();
     switch (result.outcome) {
     case WaitOutcome::Done:
         return kExitOk;
@@ -299,10 +299,10 @@ int runAcquire(const CliOptions& o, std::ostream& out, std::ostream& err,
         return code;
     if (const int code = checkCompanionsFree(o, err); code != kExitOk)
         return code;
-    RunState& run = model->state.Run;
-    run.generatorOn = o.generator;
-    run.snglDown = o.single;
-    run.runDown = !o.single;
+    RunState& buttons = model->state.Run;
+    buttons.generatorOn = o.generator;
+    buttons.snglDown = o.single;
+    buttons.runDown = !o.single;
 
     FpgaImage image = findFpgaImage({}, env.executable.parent_path());
     if (!image.ok())
@@ -312,12 +312,11 @@ int runAcquire(const CliOptions& o, std::ostream& out, std::ostream& err,
     if (!d2xx)
         return failure(err, kExitUsage, error);
 
-    // The session goes (and with it the handle) before the device it uses.
-    auto session =
-        std::make_unique<AcquisitionSession>(*d2xx, ui, *model, std::move(image.bytes), caption);
-    if (const int code = acquireFrames(o, *session, err); code != kExitOk)
+    // The run goes (and with it the handle) before the device it uses.
+    auto run = std::make_unique<InstrumentRun>(*d2xx, ui, *model, std::move(image.bytes), caption);
+    if (const int code = acquireFrames(o, *run, err); code != kExitOk)
         return code;
-    FrameSets& frames = session->frames();
+    FrameSets& frames = run->frames();
     {
         std::lock_guard lock(frames.mutex);
         describeFrame(frames.current->header, model->state, out, err);

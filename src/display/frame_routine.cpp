@@ -75,7 +75,6 @@ public:
           cur_(in.frames.current->header), bg_(in.frames.background->header) {}
 
     FrameOutput run() {
-        out_.rebuiltFor = checkFrameVariant(st_, cur_, in_.variantFlags, in_.ui, in_.rebuild);
         out_.caption = windowCaption(st_, cur_, bg_);
         fixScrollRange();
         clearPlot();

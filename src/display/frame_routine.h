@@ -2,7 +2,8 @@
 // the whole picture of the plot on a canvas, and tells the window what it shows besides: the
 // caption, the position bar, the spectrum menu items, the generator read-out and the colour
 // swatches. It runs on the GUI thread inside the acquisition thread's synchronised callback (or
-// after a settings change); the caller holds the frame sets' lock.
+// after a settings change); the caller holds the frame sets' lock. It shows no box: the check
+// of the frame's variant (checkFrameVariant), which may ask, comes first, without the lock.
 #pragma once
 
 #include "display/canvas.h"
@@ -12,15 +13,13 @@
 #include "display/plot_geometry.h"
 #include "display/plot_marks.h"
 #include "display/spectrum.h"
+#include "display/info_readings.h"
 #include "display/trace_drawer.h"
-#include "display/variant_prompt.h"
 #include "scope/acquisition_params.h"
 #include "scope/frame.h"
 #include "scope/scope_state.h"
-#include "scope/ui_port.h"
 
 #include <cstdint>
-#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -40,15 +39,11 @@ enum FftState : int {
 
 struct FrameInput {
     // Settings and colours. The routine unchecks FFT_A1.View / FFT_A2.View of a channel that
-    // is off; a rebuild for another variant changes it through the GUI.
+    // is off.
     ScopeState& state;
     const AcquisitionParams& params; // time and volts per division, draw mode, trigger count
     const FrameSets& frames;         // current and background; the caller holds the lock
-    // Read after the variant check, so that a rebuild's new layout is drawn.
     const PlotGeometry& geometry;
-    Ui& ui;
-    const RebuildInterface& rebuild;
-    VariantCheckFlags& variantFlags;
     Spectrum& spectrum;          // kept between calls: the info text reads its results
     ActivityIndicator& activity; // the synchronised callback draws it between frames too
     int scrollPosition = 0;      // ScrollBar_X_POS: the sample at the plot's left edge
@@ -74,7 +69,6 @@ struct FftMenuView {
 };
 
 struct FrameOutput {
-    std::optional<std::int32_t> rebuiltFor; // the variant the interface was rebuilt for
     std::string caption;
     // ScrollBar_X_POS.
     int scrollMin = 0;
@@ -91,7 +85,7 @@ class FrameRoutine {
 public:
     FrameRoutine();
 
-    // Runs the whole routine: variant check, caption, position bar, then every layer of the
+    // Runs the whole routine: caption, position bar, then every layer of the
     // picture in order, then the generator read-out and the swatches. The canvas is the
     // off-screen bitmap's; the caller copies it to the screen afterwards.
     //

@@ -7,6 +7,7 @@
 #include "main/single_instance.h"
 #include "main/widget_colors.h"
 #include "scope/arith.h"
+#include "scope/background_oscillogram.h"
 #include "scope/parameter_computation.h"
 #include "scope/variant.h"
 #include "scope/variant_controls.h"
@@ -58,11 +59,15 @@ TQS4003MFrm::TQS4003MFrm(StartOptions options, D2xx& d2xx, Ui* ui, SingleInstanc
     : QMainWindow(parent), options_(std::move(options)),
       programFolder_(std::filesystem::path(options_.executablePath).parent_path().string() + "/"),
       ownUi_(ui ? nullptr : std::make_unique<QtUi>(this)), ui_(ui ? ui : ownUi_.get()),
-      instance_(instance), link_(d2xx, *ui_, &wake_, executableCaption(options_.executablePath)) {
+      instance_(instance),
+      session_(d2xx, *ui_,
+               SessionSetup{executableCaption(options_.executablePath), false,
+                            options_.fpgaImage, [this] { postSynchronisedCall(); }}) {
     setObjectName("QS4003MFrm");
     buildWindow();
+    session_.bindPanel(params_, state_);
     if (options_.acquisition)
-        requests_.scope = &scopeRequests_;
+        requests_.scope = &session_.panelRequests();
     else
         requests_.onDisplay = [this] { scheduleRedraw(); };
     rebuild_ = [this](std::int32_t code) { rebuildForVariant(code); };
@@ -79,12 +84,14 @@ TQS4003MFrm::TQS4003MFrm(StartOptions options, D2xx& d2xx, Ui* ui, SingleInstanc
         state_.Run.compact = *options_.compact;
     if (options_.generatorView)
         state_.Common.Generator = *options_.generatorView;
-    link_.setDebugQs(state_.System.Debug_qs);
+    session_.usb().setDebugQs(state_.System.Debug_qs);
     applyServiceSwitches();
     {
-        const std::lock_guard lock(frames_.mutex);
-        frames_.current->reset();
-        frames_.background->reset();
+        FrameSets& frames = session_.frames();
+        const std::lock_guard lock(frames.mutex);
+        frames.current->reset();
+        frames.background->reset();
+        frames.swapped = false;
     }
     setUpVariant();
     viewOperation(state_.Run.compact, state_.Common.Generator);
@@ -92,7 +99,7 @@ TQS4003MFrm::TQS4003MFrm(StartOptions options, D2xx& d2xx, Ui* ui, SingleInstanc
     applyCaptions();
 
     requests_.requestDisplay();
-    computeParameters(state_, params_, background_, view_);
+    recompute(context_);
     mirror();
     // The acquisition thread starts here, last, once the state is complete.
     startAcquisition();
@@ -101,10 +108,18 @@ TQS4003MFrm::TQS4003MFrm(StartOptions options, D2xx& d2xx, Ui* ui, SingleInstanc
 
 TQS4003MFrm::~TQS4003MFrm() {
     timer1_->stop();
-    if (thread_)
-        thread_->stop();
-    if (!deviceClosed_)
-        link_.close();
+    // The session stops its thread before it closes the handle.
+    session_.stopThread();
+}
+
+bool TQS4003MFrm::backgroundSwapped() {
+    FrameSets& frames = session_.frames();
+    const std::lock_guard lock(frames.mutex);
+    return frames.swapped;
+}
+
+BackgroundLevels TQS4003MFrm::backgroundLevels() {
+    return qs40::backgroundLevels(session_.frames());
 }
 
 std::string TQS4003MFrm::configurationPath() const {
@@ -318,27 +333,33 @@ void TQS4003MFrm::wireMenus() {
 
 void TQS4003MFrm::wirePaintBox() {
     PaintBox* box = panel_.image;
-    const auto context = [this] {
-        const bool backgroundShown =
-            state_.Run.bgView && frames_.background->header[kHdrLength] != 0;
-        return MouseContext{state_, background_, geometry_, backgroundShown, mouse_};
+    box->onPress = [this](const MouseEvent& e) {
+        mouseEvent([&](MouseContext& ctx) { return mouseDown(ctx, e); });
     };
-    box->onPress = [this, context](const MouseEvent& e) {
-        MouseContext ctx = context();
-        runMouseFollowUp(mouseDown(ctx, e));
+    box->onMove = [this](const MouseEvent& e) {
+        mouseEvent([&](MouseContext& ctx) { return mouseMove(ctx, e); });
     };
-    box->onMove = [this, context](const MouseEvent& e) {
-        MouseContext ctx = context();
-        runMouseFollowUp(mouseMove(ctx, e));
+    box->onRelease = [this] { mouseEvent([](MouseContext& ctx) { return mouseUp(ctx); }); };
+    box->onDoubleClick = [this] {
+        mouseEvent([](MouseContext& ctx) { return doubleClick(ctx); });
     };
-    box->onRelease = [this, context] {
-        MouseContext ctx = context();
-        runMouseFollowUp(mouseUp(ctx));
-    };
-    box->onDoubleClick = [this, context] {
-        MouseContext ctx = context();
-        runMouseFollowUp(doubleClick(ctx));
-    };
+}
+
+// The mouse works on a copy of the background's levels, taken and put back under the frame
+// sets' lock; the follow-up runs afterwards, without the lock.
+void TQS4003MFrm::mouseEvent(const std::function<MouseFollowUp(MouseContext&)>& handler) {
+    FrameSets& frames = session_.frames();
+    BackgroundLevels levels;
+    bool backgroundShown = false;
+    {
+        const std::lock_guard lock(frames.mutex);
+        levels = frames.backgroundLevels;
+        backgroundShown = state_.Run.bgView && frames.background->header[kHdrLength] != 0;
+    }
+    MouseContext ctx{state_, levels, geometry_, backgroundShown, mouse_};
+    const MouseFollowUp followUp = handler(ctx);
+    setBackgroundLevels(frames, levels);
+    runMouseFollowUp(followUp);
 }
 
 void TQS4003MFrm::runMouseFollowUp(MouseFollowUp f) {
@@ -416,23 +437,14 @@ void TQS4003MFrm::switchVariant(std::int32_t code) {
 // Acquisition buttons.
 
 bool TQS4003MFrm::linkCheck(bool withVariantQuestion, const std::function<void()>& aroundErrorBox) {
-    const LinkCheckResult result = checkLink(link_, state_.russian(), aroundErrorBox);
+    const LinkCheckResult result = checkLink(session_.usb(), state_.russian(), aroundErrorBox);
     if (result.outcome == LinkCheckOutcome::Failed)
         return false;
     if (result.outcome == LinkCheckOutcome::Reopened)
-        linkReopened();
+        session_.linkReopened();
     if (withVariantQuestion)
         variantFlags_.askOnChange = true;
     return true;
-}
-
-void TQS4003MFrm::linkReopened() {
-    deviceClosed_ = false;
-    // A fresh link: the FPGA image is loaded again before anything is sent.
-    linkState_.linkUp.store(false);
-    linkState_.clearFaults();
-    linkState_.configureRequest.store(true);
-    wake_.set();
 }
 
 void TQS4003MFrm::SpeedButton_RunClick() {
@@ -481,8 +493,9 @@ void TQS4003MFrm::SpeedButton_GenOnClick() {
 void TQS4003MFrm::SpeedButton_ret_trigClick() {
     int trigger = 0;
     {
-        const std::lock_guard lock(frames_.mutex);
-        trigger = frames_.current->header[kHdrTrigPos];
+        FrameSets& frames = session_.frames();
+        const std::lock_guard lock(frames.mutex);
+        trigger = frames.current->header[kHdrTrigPos];
     }
     const QSignalBlocker block(panel_.xPos);
     panel_.xPos->setValue(trigger);
@@ -498,56 +511,23 @@ void TQS4003MFrm::Menu_BG_DoClick() {
     if (state_.Run.running)
         return;
     state_.Run.bgView = true;
-    std::unique_lock lock(frames_.mutex);
-    FrameData& main = *frames_.current;
-    FrameData& behind = *frames_.background;
-    const bool mainEmpty = main.header[kHdrLength] == 0;
-    const bool behindEmpty = behind.header[kHdrLength] == 0;
-    if (mainEmpty && behindEmpty) {
-        lock.unlock();
+    const std::optional<int> swapped = swapBackground(session_.frames(), state_);
+    if (!swapped) {
         mirror();
         return;
     }
-    TriggerSection& trig = state_.Trigger;
-    ScopeSection& scope = state_.Scope;
-    SessionState& files = state_.Session;
-    if (behindEmpty) {
-        background_ = {trig.Lev_A1, trig.Lev_A2, scope.A1_Zero, scope.A2_Zero};
-        files.background = files.current;
-    }
-    if (mainEmpty) {
-        trig.Lev_A1 = background_.Lev_A1;
-        trig.Lev_A2 = background_.Lev_A2;
-        scope.A1_Zero = background_.A1_Zero;
-        scope.A2_Zero = background_.A2_Zero;
-        files.current = files.background;
-    }
-    std::swap(main, behind);
-    std::swap(trig.Lev_A1, background_.Lev_A1);
-    std::swap(trig.Lev_A2, background_.Lev_A2);
-    std::swap(scope.A1_Zero, background_.A1_Zero);
-    std::swap(scope.A2_Zero, background_.A2_Zero);
-    std::swap(files.current, files.background);
-    const int count = main.header[kHdrValid];
-    lock.unlock();
-
+    const int count = std::max(0, *swapped);
     {
         const QSignalBlocker block(panel_.xPos);
-        panel_.xPos->setRange(0, std::max(0, count));
-        panel_.xPos->setValue(
-            backgroundStartIndex_ < 0 ? 0 : std::min(backgroundStartIndex_, std::max(0, count)));
+        panel_.xPos->setRange(0, count);
+        panel_.xPos->setValue(backgroundStartIndex_ < 0 ? 0
+                                                        : std::min(backgroundStartIndex_, count));
     }
-    backgroundSwapped_ = !backgroundSwapped_;
     followUp(FollowUp::ApplyAndStart);
 }
 
 void TQS4003MFrm::Menu_BG_ClrClick() {
-    {
-        const std::lock_guard lock(frames_.mutex);
-        frames_.background->reset();
-    }
-    state_.Session.background.valid = false;
-    backgroundSwapped_ = false;
+    clearBackground(session_.frames(), state_);
 }
 
 // ----------------------------------------------------------------------------------------------
@@ -564,11 +544,8 @@ void TQS4003MFrm::paintEvent(QPaintEvent* event) {
 
 void TQS4003MFrm::FormPaint() {
     // A failed open says nothing now; Run, Single and generator On try again and tell.
-    if (link_.open() == FT_OK) {
-        deviceClosed_ = false;
-        linkReopened();
+    if (session_.open() == FT_OK)
         followUp(FollowUp::ApplyAndStart);
-    }
     if (!options_.fileToOpen.empty())
         openNamedFile(options_.fileToOpen);
     if (instance_)
@@ -619,10 +596,8 @@ void TQS4003MFrm::fileHandedOver(int argumentCount, const QString& text) {
 
 void TQS4003MFrm::Menu_ExitClick() {
     // The handle is closed once the thread no longer uses it (else by the destructor).
-    if (stopAcquisition()) {
-        link_.close();
-        deviceClosed_ = true;
-    }
+    if (stopAcquisition())
+        session_.close();
     close();
 }
 

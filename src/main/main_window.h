@@ -4,16 +4,7 @@
 // state and runs its follow-up; after every computation the widgets mirror the state.
 #pragma once
 
-#include "device/acquisition/acquisition_flags.h"
-#include "device/d2xx/event.h"
-#include "device/link/link_state.h"
-#include "device/acquisition/link_watchdog.h"
-#include "device/acquisition/params_publisher.h"
-#include "device/acquisition/recorder_handover.h"
-#include "device/acquisition/scope_requests.h"
-#include "device/acquisition/scope_thread.h"
-#include "device/acquisition/sync_queue.h"
-#include "device/link/usb_link.h"
+#include "device/acquisition/acquisition_session.h"
 #include "display/frame_routine.h"
 #include "display/mouse_logic.h"
 #include "display/plot_geometry.h"
@@ -24,7 +15,6 @@
 #include "main/front_panel.h"
 #include "main/main_menu.h"
 #include "scope/acquisition_params.h"
-#include "scope/background_levels.h"
 #include "scope/frame.h"
 #include "scope/panel_operations.h"
 #include "scope/panel_view.h"
@@ -80,7 +70,7 @@ struct StartOptions {
 // thread. Sends and wakes are counted either way.
 class WindowRequests final : public AcquisitionRequests {
 public:
-    ScopeRequests* scope = nullptr;
+    AcquisitionRequests* scope = nullptr;
     std::function<void()> onDisplay;
     int sendCount = 0;
     int wakeCount = 0;
@@ -120,17 +110,20 @@ public:
     const FrontPanel& frontPanel() const { return panel_; }
     const MainMenu& mainMenu() const { return menu_; }
     bool askOnVariantChange() const { return variantFlags_.askOnChange; }
-    bool backgroundSwapped() const { return backgroundSwapped_; }
-    // The current frame and the background oscillogram, with the background's own levels.
-    FrameSets& frames() { return frames_; }
-    const BackgroundLevels& backgroundLevels() const { return background_; }
+    // The acquisition session: the link, the thread, the frame sets, the watchdog.
+    AcquisitionSession& session() { return session_; }
+    // The current frame and the background oscillogram, with the background's own levels and
+    // the swap flag.
+    FrameSets& frames() { return session_.frames(); }
+    bool backgroundSwapped();
+    BackgroundLevels backgroundLevels();
     // The design size of the whole window (client area and menu bar): also its minimum size.
     QSize designSize() const { return designSize_; }
     // The acquisition's counters: frames decoded and frames drawn since the start.
-    std::uint64_t framesDecodedTotal() const;
-    std::uint64_t framesDrawnTotal() const;
-    const LinkState& linkState() const { return linkState_; }
-    const LinkWatchdog& watchdog() const { return watchdog_; }
+    std::uint64_t framesDecodedTotal() const { return session_.framesDecodedTotal(); }
+    std::uint64_t framesDrawnTotal() const { return session_.framesDrawnTotal(); }
+    const LinkState& linkState() const { return session_.link(); }
+    const LinkWatchdog& watchdog() const { return session_.watchdog(); }
     // Stops the acquisition thread in order (refuse its synchronised calls, wake, join). False
     // when it could only be told to stop: called from inside its synchronised call, the
     // thread is joined by the destructor.
@@ -191,7 +184,6 @@ private:
     void openNamedFile(const std::string& path);
     void openSettingsFile(const std::string& path);
     void openDataFile(const std::string& path);
-    void linkReopened();
     bool linkCheck(bool withVariantQuestion, const std::function<void()>& aroundErrorBox = {});
     void bringForward();
     std::string configurationPath() const;
@@ -205,6 +197,8 @@ private:
     // The acquisition thread and the per-frame routine (main_window_acquisition.cpp).
     void startAcquisition();
     void postSynchronisedCall();
+    MouseContext mouseContext(BackgroundLevels& levels);
+    void mouseEvent(const std::function<MouseFollowUp(MouseContext&)>& handler);
     ScopeThreadHooks acquisitionHooks();
     void perFrame();
     void showFrameOutput(const FrameOutput& out);
@@ -234,35 +228,18 @@ private:
     std::unique_ptr<QtUi> ownUi_;
     Ui* ui_;
     SingleInstance* instance_;
-    Event wake_;
-    UsbLink link_;
-    bool deviceClosed_ = false;
+    // The acquisition core; a queued synchronised call reaches the GUI thread as a posted
+    // event.
+    AcquisitionSession session_;
 
     ScopeState state_;
     AcquisitionParams params_;
-    BackgroundLevels background_;
     PanelView view_;
     WindowRequests requests_;
-    PanelContext context_{state_, params_, background_, view_, requests_};
-    FrameSets frames_;
-    bool backgroundSwapped_ = false;
+    PanelContext context_{state_, params_, session_.frames(), view_, requests_};
     int backgroundStartIndex_ = 0; // set by each drawing of the background
     VariantCheckFlags variantFlags_;
-
-    // The acquisition core: shared with the acquisition thread.
-    LinkState linkState_;
-    AcquisitionFlags flags_;
-    ParamsPublisher publisher_;
-    RecorderHandover recorder_;
-    // A queued call reaches the GUI thread as a posted event.
-    SyncQueue sync_{[this] { postSynchronisedCall(); }};
-    ScopeRequests scopeRequests_{params_, state_, publisher_, linkState_, wake_};
-    std::vector<std::uint8_t> fpgaImage_;
-    std::unique_ptr<Scope_Thread> thread_;
     int synchronisedDepth_ = 0; // inside the thread's synchronised call
-    LinkWatchdog watchdog_{linkState_, flags_, link_, *ui_};
-    std::uint64_t decodedBefore_ = 0; // totals of the seconds the watchdog has zeroed
-    std::uint64_t drawnBefore_ = 0;
 
     // The per-frame routine's own state.
     RebuildInterface rebuild_; // the routine's interface rebuild for another variant

@@ -3,7 +3,6 @@
 // the activity indicator, the end of a single shot and the one-second watchdog.
 #include "main/main_window.h"
 
-#include "device/link/fpga_image.h"
 #include "main/paint_box.h"
 #include "main/qt_canvas.h"
 #include "main/single_instance.h"
@@ -19,14 +18,8 @@
 namespace qs40 {
 
 void TQS4003MFrm::startAcquisition() {
-    if (!options_.acquisition)
-        return;
-    fpgaImage_ = options_.fpgaImage.empty() ? placeholderFpgaImage() : options_.fpgaImage;
-    thread_ = std::make_unique<Scope_Thread>(ScopeThreadParts{link_, linkState_, flags_, publisher_,
-                                                              frames_, recorder_, wake_, sync_,
-                                                              fpgaImage_},
-                                             acquisitionHooks());
-    thread_->start();
+    if (options_.acquisition)
+        session_.startThread(acquisitionHooks());
 }
 
 void TQS4003MFrm::postSynchronisedCall() {
@@ -35,7 +28,7 @@ void TQS4003MFrm::postSynchronisedCall() {
         this,
         [this] {
             ++synchronisedDepth_;
-            sync_.runPending();
+            session_.serve();
             --synchronisedDepth_;
         },
         Qt::QueuedConnection);
@@ -43,16 +36,16 @@ void TQS4003MFrm::postSynchronisedCall() {
 
 bool TQS4003MFrm::stopAcquisition() {
     timer1_->stop();
-    if (!thread_)
+    if (!session_.threadStarted())
         return true;
     // Refusing the synchronised calls releases a worker waiting for this thread, so joining
     // needs no event processing. Inside a synchronised call (a box of the per-frame routine
     // whose event loop delivered the close) the worker waits for this very call to return:
     // it is joined later, once the call has unwound.
-    thread_->requestStop();
+    session_.requestStop();
     if (synchronisedDepth_ > 0)
         return false;
-    thread_->join();
+    session_.joinThread();
     return true;
 }
 
@@ -64,23 +57,14 @@ ScopeThreadHooks TQS4003MFrm::acquisitionHooks() {
     return hooks;
 }
 
-std::uint64_t TQS4003MFrm::framesDecodedTotal() const {
-    return decodedBefore_ + flags_.framesDecoded.load();
-}
-
-std::uint64_t TQS4003MFrm::framesDrawnTotal() const {
-    return drawnBefore_ + flags_.framesDrawn.load();
-}
-
 FrameInput TQS4003MFrm::frameInput() {
-    FrameInput in{state_,   params_,       frames_,  geometry_, *ui_,
-                  rebuild_, variantFlags_, spectrum_, activity_};
+    FrameInput in{state_, params_, session_.frames(), geometry_, spectrum_, activity_};
     in.scrollPosition = panel_.xPos->value();
     in.running = state_.Run.running;
     in.single = state_.Run.single;
-    in.frameMark = flags_.frameActivity.exchange(false);
-    in.statusMark = linkState_.statusActivity.exchange(false);
-    const SecondCounters shown = watchdog_.shown();
+    in.frameMark = session_.flags().frameActivity.exchange(false);
+    in.statusMark = session_.link().statusActivity.exchange(false);
+    const SecondCounters shown = session_.watchdog().shown();
     in.framesDrawn = static_cast<int>(shown.drawn);
     in.framesDecoded = static_cast<int>(shown.decoded);
     in.checksumErrors = static_cast<int>(shown.checksumErrors);
@@ -91,17 +75,27 @@ FrameInput TQS4003MFrm::frameInput() {
 }
 
 void TQS4003MFrm::perFrame() {
-    // A box of the routine (the variant question) runs an event loop: a redraw asked for
-    // meanwhile waits for the next request instead of nesting.
-    QImage& bitmap = panel_.image->bitmap();
-    if (inPerFrame_ || bitmap.isNull())
+    // The variant question runs an event loop: a redraw asked for meanwhile waits for the next
+    // request instead of nesting.
+    if (inPerFrame_ || panel_.image->bitmap().isNull())
         return;
     inPerFrame_ = true;
-    if (flags_.currentFileStale.exchange(false))
+    if (session_.flags().currentFileStale.exchange(false))
         state_.Session.current.valid = false;
+    FrameSets& frames = session_.frames();
+    // The question is asked on a copy of the header, without the lock: no box is ever shown
+    // while the decoder may wait for the frame sets.
+    HeaderFields header;
+    {
+        const std::lock_guard lock(frames.mutex);
+        header = frames.current->header;
+    }
+    checkFrameVariant(state_, header, variantFlags_, *ui_, rebuild_);
     FrameOutput out;
     {
-        const std::lock_guard lock(frames_.mutex);
+        // Taken after the check: a rebuild for another variant lays the bitmap out anew.
+        QImage& bitmap = panel_.image->bitmap();
+        const std::lock_guard lock(frames.mutex);
         QtCanvas canvas(bitmap);
         out = routine_.run(frameInput(), canvas);
         canvas.finish();
@@ -151,8 +145,8 @@ void TQS4003MFrm::drawActivityIndicator() {
     {
         QtCanvas canvas(bitmap);
         ActivityIndicator::Input input;
-        input.frameMark = flags_.frameActivity.exchange(false);
-        input.statusMark = linkState_.statusActivity.exchange(false);
+        input.frameMark = session_.flags().frameActivity.exchange(false);
+        input.statusMark = session_.link().statusActivity.exchange(false);
         input.active = state_.Run.running || state_.Run.single;
         activity_.draw(canvas, geometry_, state_.Colors, input);
     }
@@ -166,10 +160,8 @@ void TQS4003MFrm::singleShotEnded() {
 
 void TQS4003MFrm::Timer1Timer() {
     const BusyScope busy(instance_);
-    if (thread_) {
-        const WatchdogOutcome outcome = watchdog_.tick(state_.russian());
-        decodedBefore_ += outcome.counters.decoded;
-        drawnBefore_ += outcome.counters.drawn;
+    if (session_.threadStarted()) {
+        const WatchdogOutcome outcome = session_.tick(state_.russian());
         if (outcome.releaseButtons) {
             RunState& run = state_.Run;
             run.runDown = false;

@@ -24,13 +24,13 @@ std::string TQS4003MFrm::errorCaption() const {
 }
 
 FileCommandContext TQS4003MFrm::fileContext() {
-    return {*ui_, state_, frames_};
+    return {*ui_, state_, session_.frames()};
 }
 
 DataFileContext TQS4003MFrm::dataFileContext() {
     DataFileHooks hooks;
     hooks.recomputeAndDisplay = [this] {
-        computeParameters(state_, params_, background_, view_);
+        recompute(context_);
         requests_.requestDisplay();
         requests_.wake();
     };

@@ -11,15 +11,7 @@
 #include <cstdio>
 #include <thread>
 
-#include "device/d2xx/event.h"
-#include "device/link/fpga_image.h"
-#include "device/link/link_state.h"
-#include "device/acquisition/params_publisher.h"
-#include "device/acquisition/recorder_handover.h"
-#include "device/acquisition/scope_requests.h"
-#include "device/acquisition/scope_thread.h"
-#include "device/acquisition/sync_queue.h"
-#include "device/link/usb_link.h"
+#include "device/acquisition/acquisition_session.h"
 #include "display/frame_routine.h"
 #include "display/layout.h"
 #include "main/qt_canvas.h"
@@ -58,42 +50,34 @@ struct Options {
     std::string timeDiv = "1mS";
 };
 
-// The acquisition core on a manual simulated clock; this thread serves the synchronised calls.
+// The acquisition session on a manual simulated clock; this thread serves the synchronised
+// calls.
 class Acquisition {
 public:
     explicit Acquisition(sim::SimOptions options)
-        : d2xx_(std::move(options)),
-          thread_(ScopeThreadParts{usb_, link_, flags_, params_, frames_, recorder_, wake_, sync_,
-                                   placeholderFpgaImage()},
-                  ScopeThreadHooks{}) {
-        thread_.setPause([this](std::chrono::milliseconds ms) { d2xx_.advance(ms); });
+        : d2xx_(std::move(options)), session_(d2xx_, ui_, SessionSetup{"qs40-render", false, {}, {}}) {
+        session_.setPause([this](std::chrono::milliseconds ms) { d2xx_.advance(ms); });
     }
-    ~Acquisition() { thread_.stop(); }
 
     bool connect() {
-        if (usb_.open() != FT_OK)
+        if (session_.open() != FT_OK)
             return false;
-        link_.configureRequest = true;
-        thread_.start();
-        wake_.set();
-        return pumpUntil([this] { return link_.linkUp.load(); });
+        session_.startThread({});
+        return pumpUntil([this] { return session_.link().linkUp.load(); });
     }
     bool acquire(const AcquisitionSnapshot& snapshot, std::uint32_t frames) {
-        params_.publish(snapshot);
-        link_.running = true;
-        link_.sendParametersRequest = true;
-        wake_.set();
-        const std::uint32_t before = flags_.framesDecoded.load();
-        return pumpUntil([&] { return flags_.framesDecoded.load() >= before + frames; });
+        const std::uint64_t before = session_.framesDecodedTotal();
+        session_.runWith(snapshot);
+        return pumpUntil([&] { return session_.framesDecodedTotal() >= before + frames; });
     }
-    void stop() { thread_.stop(); }
-    FrameSets& frames() { return frames_; }
+    void stop() { session_.stopThread(); }
+    FrameSets& frames() { return session_.frames(); }
 
 private:
     template <class F> bool pumpUntil(F done) {
         for (int step = 0; step < 3000; ++step) {
             for (int k = 0; k < 20; ++k) {
-                sync_.runPending();
+                session_.serve();
                 if (done())
                     return true;
                 std::this_thread::sleep_for(50us);
@@ -105,15 +89,7 @@ private:
 
     sim::SimD2xx d2xx_;
     SilentUi ui_;
-    Event wake_;
-    UsbLink usb_{d2xx_, ui_, &wake_, "qs40-render"};
-    LinkState link_;
-    AcquisitionFlags flags_;
-    ParamsPublisher params_;
-    FrameSets frames_;
-    RecorderHandover recorder_;
-    SyncQueue sync_;
-    Scope_Thread thread_;
+    AcquisitionSession session_;
 };
 
 int render(const Options& o) {
@@ -142,9 +118,7 @@ int render(const Options& o) {
     state.Generator.Ampl = 200;
 
     AcquisitionParams params;
-    BackgroundLevels background;
     PanelView view;
-    computeParameters(state, params, background, view);
 
     Acquisition acquisition(std::move(*simOptions));
     if (!acquisition.connect()) {
@@ -152,6 +126,7 @@ int render(const Options& o) {
         return 1;
     }
     FrameSets& frames = acquisition.frames();
+    computeParameters(state, params, frames.backgroundLevels, view);
     if (o.background) {
         // A first frame at a lower A1 level becomes the background oscillogram.
         if (!acquisition.acquire(snapshotOf(params, state), 2)) {
@@ -164,7 +139,7 @@ int render(const Options& o) {
                                    state.Scope.A1_Zero, state.Scope.A2_Zero};
         state.Run.bgView = true;
         state.Scope.A1_Zero = 150;
-        computeParameters(state, params, background, view);
+        computeParameters(state, params, frames.backgroundLevels, view);
     }
     if (!acquisition.acquire(snapshotOf(params, state), 3)) {
         std::fprintf(stderr, "qs40-render: no frame arrived\n");
@@ -175,16 +150,12 @@ int render(const Options& o) {
     const PlotGeometry geometry = computePlotGeometry(o.width, o.height);
     QImage image(o.width, o.height, QImage::Format_RGB32);
     image.fill(Qt::black);
-    SilentUi ui;
-    const RebuildInterface rebuild;
-    VariantCheckFlags variantFlags;
     Spectrum spectrum;
     ActivityIndicator activity;
     FrameRoutine routine;
     {
         QtCanvas canvas(image);
-        FrameInput in{state, params, frames, geometry, ui, rebuild, variantFlags, spectrum,
-                      activity};
+        FrameInput in{state, params, frames, geometry, spectrum, activity};
         in.running = true;
         in.frameMark = true;
         const FrameOutput out = routine.run(in, canvas);

@@ -3,6 +3,7 @@
 #include "scope/parameter_computation.h"
 
 #include <algorithm>
+#include <mutex>
 
 namespace qs40 {
 namespace {
@@ -32,18 +33,23 @@ void toggleExclusive(bool& item, bool& partner) {
 
 } // namespace
 
+void recompute(PanelContext& panel) {
+    const std::lock_guard lock(panel.frames.mutex);
+    computeParameters(panel.state, panel.params, panel.frames.backgroundLevels, panel.view);
+}
+
 void applyAndStart(PanelContext& panel) {
     RunState& run = panel.state.Run;
     run.running = run.runDown || run.snglDown;
     run.single = run.snglDown;
-    computeParameters(panel.state, panel.params, panel.background, panel.view);
+    recompute(panel);
     panel.requests.requestDisplay();
     panel.requests.requestSendParameters();
     panel.requests.wake();
 }
 
 void apply(PanelContext& panel) {
-    computeParameters(panel.state, panel.params, panel.background, panel.view);
+    recompute(panel);
     panel.requests.requestDisplay();
     panel.requests.wake();
 }

@@ -4,7 +4,7 @@
 #pragma once
 
 #include "scope/acquisition_params.h"
-#include "scope/background_levels.h"
+#include "scope/frame.h"
 #include "scope/panel_view.h"
 #include "scope/scope_state.h"
 
@@ -15,15 +15,18 @@ enum class FollowUp {
     Apply,         // recompute and redraw only
 };
 
-// Everything a follow-up works on.
+// Everything a follow-up works on. The frame sets carry the background's levels, which the
+// computation rescales under their lock.
 struct PanelContext {
     ScopeState& state;
     AcquisitionParams& params;
-    BackgroundLevels& background;
+    FrameSets& frames;
     PanelView& view;
     AcquisitionRequests& requests;
 };
 
+// Recomputes the parameters (the background's levels under the frame sets' lock).
+void recompute(PanelContext& panel);
 // Refreshes running and single from the Run and Single buttons, recomputes, raises the
 // display and send-parameters requests and wakes the acquisition thread.
 void applyAndStart(PanelContext& panel);

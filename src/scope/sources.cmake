@@ -1,4 +1,5 @@
 target_sources(qs40core PRIVATE
+  ${CMAKE_CURRENT_LIST_DIR}/background_oscillogram.cpp
   ${CMAKE_CURRENT_LIST_DIR}/control_rules.cpp
   ${CMAKE_CURRENT_LIST_DIR}/generator_parameters.cpp
   ${CMAKE_CURRENT_LIST_DIR}/offset_code.cpp

@@ -1,4 +1,5 @@
 #include "display/frame_routine.h"
+#include "display/variant_prompt.h"
 
 #include "recording_canvas.h"
 #include "scope/arith.h"
@@ -11,6 +12,7 @@
 #include <cmath>
 #include <functional>
 #include <numbers>
+#include <optional>
 #include <set>
 #include <string>
 #include <vector>
@@ -94,6 +96,7 @@ struct Routine : ::testing::Test {
         state.System.Device_Type_Code = code;
     };
     VariantCheckFlags flags;
+    std::optional<std::int32_t> lastRebuilt; // what the last check rebuilt the interface for
     Spectrum spectrum;
     ActivityIndicator activity;
     FrameRoutine routine;
@@ -125,15 +128,14 @@ struct Routine : ::testing::Test {
         fillFrame(*frames.current, 5000, 1);
     }
 
+    // As the window draws: the variant check first (it may ask), then the routine.
     FrameOutput run() {
         canvas.clear();
+        lastRebuilt = checkFrameVariant(state, frames.current->header, flags, ui, rebuild);
         return routine.run(FrameInput{.state = state,
                                       .params = params,
                                       .frames = frames,
                                       .geometry = geometry,
-                                      .ui = ui,
-                                      .rebuild = rebuild,
-                                      .variantFlags = flags,
                                       .spectrum = spectrum,
                                       .activity = activity,
                                       .scrollPosition = scroll,
@@ -555,7 +557,7 @@ TEST_F(Routine, FrameOfAnotherVariantWithoutTheAskFlagDrawsQuietly) {
     const FrameOutput out = run();
     EXPECT_TRUE(ui.boxes.empty());
     EXPECT_TRUE(rebuiltFor.empty());
-    EXPECT_FALSE(out.rebuiltFor);
+    EXPECT_FALSE(lastRebuilt);
     EXPECT_GT(linesWithPen(kA1), 0u);
 }
 
@@ -585,7 +587,7 @@ TEST_F(Routine, AskingFormRebuildsOnYesAndStopsAskingOnNo) {
         EXPECT_EQ(ui.boxes[0].buttons, BoxButtons::YesNo);
         if (c.answer == BoxAnswer::Yes) {
             EXPECT_EQ(rebuiltFor, std::vector<std::int32_t>{28});
-            EXPECT_EQ(out.rebuiltFor, 28);
+            EXPECT_EQ(lastRebuilt, 28);
             EXPECT_TRUE(flags.askOnChange);
             EXPECT_TRUE(out.caption.starts_with("ZR4001A "));
         } else {

@@ -18,10 +18,11 @@ struct RecordingRequests : AcquisitionRequests {
 struct Panel {
     ScopeState state;
     AcquisitionParams params;
-    BackgroundLevels background;
+    FrameSets frames; // with the background's levels
+    BackgroundLevels& background = frames.backgroundLevels;
     PanelView view;
     RecordingRequests requests;
-    PanelContext context{state, params, background, view, requests};
+    PanelContext context{state, params, frames, view, requests};
 
     Panel() { apply(context); } // the start-up computation
     void run(FollowUp f) { runFollowUp(context, f); }

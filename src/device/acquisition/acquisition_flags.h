@@ -24,6 +24,9 @@ struct AcquisitionFlags {
     std::atomic<std::uint32_t> framesDecoded{0};
     std::atomic<std::uint32_t> framesDrawn{0};
 
+    // FPGA loads begun: a load follows every open and every recovery.
+    std::atomic<std::uint32_t> fpgaLoads{0};
+
     // Frames whose tail did not describe a frame the arrays can hold; dropped (never reset).
     std::atomic<std::uint64_t> framesRejected{0};
 };

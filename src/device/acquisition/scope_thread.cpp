@@ -69,6 +69,7 @@ void Scope_Thread::run() {
 }
 
 void Scope_Thread::loadFpga() {
+    parts_.flags.fpgaLoads.fetch_add(1);
     const FtStatus status = session_.configureFpga(parts_.fpgaImage);
     // An upload abandoned on a write error is a failed load too.
     if (status != FT_OK && !parts_.link.linkUp.load()) {

@@ -72,8 +72,6 @@ public:
     // The synchronised callback's work; runs on the GUI thread while the thread waits.
     void synchronisedCallback();
 
-    const ParserCounters& parserCounters() const { return session_.parserCounters(); }
-
 private:
     void run();
     void loadFpga();

@@ -1,6 +1,7 @@
 # The acquisition thread, frame acceptance and decoding, the recorder hand-over and the link
 # watchdog.
 target_sources(qs40core PRIVATE
+  ${CMAKE_CURRENT_LIST_DIR}/acquisition_session.cpp
   ${CMAKE_CURRENT_LIST_DIR}/fine_trigger_offset.cpp
   ${CMAKE_CURRENT_LIST_DIR}/frame_decoder.cpp
   ${CMAKE_CURRENT_LIST_DIR}/frame_receiver.cpp

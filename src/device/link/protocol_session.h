@@ -58,8 +58,6 @@ public:
     // Reads what has arrived (at most 65000 bytes) and parses it.
     FtStatus receiveStep();
 
-    const ParserCounters& parserCounters() const { return parser_.counters(); }
-
 private:
     void onStatus(const StatusBytes& status) override;
     void onFrame(const ReceivedFrame& frame) override;
