@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <mutex>
 
 namespace qs40 {
 namespace {
@@ -286,6 +287,23 @@ MouseFollowUp doubleClick(MouseContext& ctx) {
     if (m.clickBelow && ctx.state.has(kCapGenerator))
         ctx.state.Common.Generator = !ctx.state.Common.Generator;
     return MouseFollowUp::RelayoutAndApply;
+}
+
+MouseFollowUp onPlot(ScopeState& state, FrameSets& frames, const PlotGeometry& geometry,
+                     MouseState& mouse,
+                     const std::function<MouseFollowUp(MouseContext&)>& handler) {
+    BackgroundLevels levels;
+    bool backgroundShown = false;
+    {
+        const std::lock_guard lock(frames.mutex);
+        levels = frames.backgroundLevels;
+        backgroundShown = state.Run.bgView && frames.background->header[kHdrLength] != 0;
+    }
+    MouseContext ctx{state, levels, geometry, backgroundShown, mouse};
+    const MouseFollowUp followUp = handler(ctx);
+    const std::lock_guard lock(frames.mutex);
+    frames.backgroundLevels = levels;
+    return followUp;
 }
 
 } // namespace qs40

@@ -5,9 +5,11 @@
 
 #include "display/plot_geometry.h"
 #include "scope/background_levels.h"
+#include "scope/frame.h"
 #include "scope/scope_state.h"
 
 #include <cstdint>
+#include <functional>
 
 namespace qs40 {
 
@@ -66,5 +68,11 @@ MouseFollowUp mouseDown(MouseContext& ctx, const MouseEvent& e);
 MouseFollowUp mouseMove(MouseContext& ctx, const MouseEvent& e);
 MouseFollowUp mouseUp(MouseContext& ctx);
 MouseFollowUp doubleClick(MouseContext& ctx);
+
+// Runs a handler above on the background's levels as the frame sets hold them: read under
+// their lock, handled without it, and written back under it, so the drawing sees every drag.
+MouseFollowUp onPlot(ScopeState& state, FrameSets& frames, const PlotGeometry& geometry,
+                     MouseState& mouse,
+                     const std::function<MouseFollowUp(MouseContext&)>& handler);
 
 } // namespace qs40

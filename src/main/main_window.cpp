@@ -345,21 +345,8 @@ void TQS4003MFrm::wirePaintBox() {
     };
 }
 
-// The mouse works on a copy of the background's levels, taken and put back under the frame
-// sets' lock; the follow-up runs afterwards, without the lock.
 void TQS4003MFrm::mouseEvent(const std::function<MouseFollowUp(MouseContext&)>& handler) {
-    FrameSets& frames = session_.frames();
-    BackgroundLevels levels;
-    bool backgroundShown = false;
-    {
-        const std::lock_guard lock(frames.mutex);
-        levels = frames.backgroundLevels;
-        backgroundShown = state_.Run.bgView && frames.background->header[kHdrLength] != 0;
-    }
-    MouseContext ctx{state_, levels, geometry_, backgroundShown, mouse_};
-    const MouseFollowUp followUp = handler(ctx);
-    setBackgroundLevels(frames, levels);
-    runMouseFollowUp(followUp);
+    runMouseFollowUp(onPlot(state_, session_.frames(), geometry_, mouse_, handler));
 }
 
 void TQS4003MFrm::runMouseFollowUp(MouseFollowUp f) {

@@ -197,7 +197,6 @@ private:
     // The acquisition thread and the per-frame routine (main_window_acquisition.cpp).
     void startAcquisition();
     void postSynchronisedCall();
-    MouseContext mouseContext(BackgroundLevels& levels);
     void mouseEvent(const std::function<MouseFollowUp(MouseContext&)>& handler);
     ScopeThreadHooks acquisitionHooks();
     void perFrame();

@@ -1,8 +1,10 @@
 #include "display/frame_routine.h"
+#include "display/mouse_logic.h"
 #include "display/variant_prompt.h"
 
 #include "recording_canvas.h"
 #include "scope/arith.h"
+#include "scope/background_oscillogram.h"
 #include "scripted_ui.h"
 
 #include <gtest/gtest.h>
@@ -453,6 +455,64 @@ TEST_F(Routine, DigitalTracesShareTheirBandWithAShownBackground) {
         EXPECT_EQ(arrowY(half(kD1)),
                   c.backgroundArrowD1 < 0 ? -1 : kPlot.top + 255 - c.backgroundArrowD1);
     }
+}
+
+// The window's swap and a drag of the background's zero level go through the frame sets,
+// which the drawing reads: both show in the picture.
+TEST_F(Routine, SwapAndBackgroundZeroDragShowInThePicture) {
+    state.Common.CH_A2 = false;
+    state.Trigger.Source = TrigSource::D1;
+    frames.current->header[kHdrTrigSource] = 3;
+    keepBackground(5000, 1);
+    frames.background->header[kHdrTrigSource] = 3;
+    frames.backgroundLevels = {.Lev_A1 = 170, .Lev_A2 = 120, .A1_Zero = 150, .A2_Zero = 100};
+    state.Scope.A1_Zero = 191;
+    state.Trigger.Lev_A1 = 200;
+
+    ASSERT_EQ(swapBackground(frames, state), 5000);
+    EXPECT_TRUE(frames.swapped);
+    EXPECT_EQ(state.Scope.A1_Zero, 150);
+    EXPECT_EQ(backgroundLevels(frames).A1_Zero, 191);
+
+    // Left of the plot at the background's zero row (the current one is at 150), down to 120.
+    MouseState mouse;
+    const auto at = [](int code) {
+        return MouseEvent{kPlot.left - 10, kPlot.top + 255 - code, {.left = true}};
+    };
+    const auto onThePlot = [&](const std::function<MouseFollowUp(MouseContext&)>& handler) {
+        return onPlot(state, frames, geometry, mouse, handler);
+    };
+    EXPECT_EQ(onThePlot([&](MouseContext& c) { return mouseDown(c, at(191)); }),
+              MouseFollowUp::Apply);
+    EXPECT_EQ(mouse.dragTarget, DragTarget::BackgroundA1Zero);
+    onThePlot([&](MouseContext& c) { return mouseMove(c, at(120)); });
+    onThePlot([](MouseContext& c) { return mouseUp(c); });
+    EXPECT_EQ(backgroundLevels(frames).A1_Zero, 120);
+    EXPECT_DOUBLE_EQ(backgroundLevels(frames).Lev_A1, 129); // the trigger level came along
+    EXPECT_EQ(state.Scope.A1_Zero, 150);
+
+    run();
+    // Zero marks come last, after the trigger level marks of the same shape.
+    const auto zeroMarkY = [&](ColorRef pen) {
+        int y = -1;
+        for (const auto& p : canvas.polygons())
+            if (p.state.pen == pen && p.state.brush == 0 && p.points.size() == 5)
+                y = p.points[0].y;
+        return y;
+    };
+    EXPECT_EQ(zeroMarkY(half(kA1)), kPlot.top + 255 - 120);
+    EXPECT_EQ(zeroMarkY(kA1), kPlot.top + 255 - 150);
+    // Swapped: the current digital trace in the lower band, the background's in the upper.
+    EXPECT_EQ(*lineYs(kD1).rbegin(), yOf(2));
+    EXPECT_EQ(*lineYs(half(kD1)).rbegin(), yOf(18));
+    const auto arrowY = [&](ColorRef color) {
+        for (const auto& p : canvas.polygons())
+            if (p.state.brush == color && p.points.size() == 3)
+                return p.points[0].y;
+        return -1;
+    };
+    EXPECT_EQ(arrowY(kD1), kPlot.top + 255 - 7);
+    EXPECT_EQ(arrowY(half(kD1)), kPlot.top + 255 - 23);
 }
 
 TEST_F(Routine, BackgroundNotShownDrawsNoTraceArrowOrZeroMark) {

@@ -1,4 +1,4 @@
-// The acquisition core against the simulated instrument, without a GUI: the USB link, the
+// The acquisition session against the simulated instrument, without a GUI: the USB link, the
 // acquisition thread and the watchdog over SimD2xx on a manual clock. The test's thread plays
 // the GUI thread: it serves the synchronised calls, moves simulated time on and runs the
 // watchdog ticks. Waits are bounded by a number of steps, never by the time things take.
@@ -11,12 +11,8 @@
 #include <vector>
 
 #include "../device/scripted_ui.h"
-#include "device/d2xx/event.h"
+#include "device/acquisition/acquisition_session.h"
 #include "device/link/fpga_image.h"
-#include "device/acquisition/link_watchdog.h"
-#include "device/acquisition/scope_thread.h"
-#include "device/acquisition/sync_queue.h"
-#include "device/link/usb_link.h"
 #include "sim/sim_d2xx.h"
 
 namespace qs40::integration {
@@ -54,16 +50,16 @@ inline AcquisitionParams runParams(std::int32_t n = 1000) {
 struct Harness {
     sim::SimD2xx d2xx;
     testing::ScriptedUi ui;
-    Event wake;
-    UsbLink usb{d2xx, ui, &wake, "qs40"};
-    LinkState link;
-    AcquisitionFlags flags;
-    ParamsPublisher params;
-    FrameSets frames;
-    RecorderHandover recorder;
-    SyncQueue sync;
-    std::vector<std::uint8_t> image;
-    LinkWatchdog watchdog{link, flags, usb, ui};
+    AcquisitionSession session;
+    // The session's parts, under the names the tests use.
+    Event& wake = session.wake();
+    UsbLink& usb = session.usb();
+    LinkState& link = session.link();
+    AcquisitionFlags& flags = session.flags();
+    ParamsPublisher& params = session.publisher();
+    FrameSets& frames = session.frames();
+    RecorderHandover& recorder = session.recorder();
+    LinkWatchdog& watchdog = session.watchdog();
 
     // What the synchronised callback saw, on this (the GUI) thread.
     std::vector<std::array<std::int32_t, kHeaderFields>> drawnHeaders;
@@ -71,17 +67,13 @@ struct Harness {
     int singleShotsEnded = 0;
     std::function<void()> onDraw;
 
-    Scope_Thread thread;
-
     explicit Harness(sim::SimOptions options = manualClock(),
                      std::vector<std::uint8_t> fpgaImage = placeholderFpgaImage())
-        : d2xx(options), image(std::move(fpgaImage)),
-          thread(ScopeThreadParts{usb, link, flags, params, frames, recorder, wake, sync, image},
-                 hooks()) {
-        thread.setPause([this](std::chrono::milliseconds ms) { d2xx.advance(ms); });
-        watchdog.setPause([this](std::chrono::milliseconds ms) { d2xx.advance(ms); });
+        : d2xx(options), session(d2xx, ui, SessionSetup{"qs40", false, std::move(fpgaImage), {}}) {
+        session.setPause([this](std::chrono::milliseconds ms) { d2xx.advance(ms); });
     }
-    ~Harness() { thread.stop(); }
+
+    void startThread() { session.startThread(hooks()); }
 
     ScopeThreadHooks hooks() {
         ScopeThreadHooks h;
@@ -102,7 +94,7 @@ struct Harness {
     template <class F> bool pumpUntil(F done, sim::SimTime step = 10ms, int maxSteps = 2000) {
         for (int i = 0; i < maxSteps; ++i) {
             for (int k = 0; k < 20; ++k) {
-                sync.runPending();
+                session.serve();
                 if (done())
                     return true;
                 std::this_thread::sleep_for(50us);
@@ -115,7 +107,7 @@ struct Harness {
     void pumpFor(sim::SimTime total, sim::SimTime step = 10ms) {
         for (sim::SimTime t{0}; t < total; t += step) {
             for (int k = 0; k < 20; ++k) {
-                sync.runPending();
+                session.serve();
                 std::this_thread::sleep_for(50us);
             }
             d2xx.advance(step);
@@ -124,31 +116,20 @@ struct Harness {
 
     // Opens the instrument as the first paint does, starts the thread and loads the FPGA.
     bool connect() {
-        if (usb.open() != FT_OK)
+        if (session.open() != FT_OK)
             return false;
-        link.configureRequest = true;
-        thread.start();
-        wake.set();
+        startThread();
         return pumpUntil([this] { return link.linkUp.load(); });
     }
     // The apply-and-start operation with these parameters.
     void start(const AcquisitionParams& p, bool single = false) {
         AcquisitionSnapshot s;
         s.params = p;
-        params.publish(s);
-        link.running = true;
-        link.single = single;
-        link.sendParametersRequest = true;
-        link.displayRequest = true;
-        wake.set();
+        session.runWith(s, single);
     }
-    std::uint32_t decoded() const { return decodedTotal + flags.framesDecoded.load(); }
-    // Runs a watchdog tick, keeping the decoded total that the tick zeroes.
-    WatchdogOutcome tick(bool russian = false) {
-        const WatchdogOutcome o = watchdog.tick(russian);
-        decodedTotal += o.counters.decoded;
-        return o;
-    }
+    std::uint64_t decoded() const { return session.framesDecodedTotal(); }
+    // Runs a watchdog tick; the session keeps the decoded total that the tick zeroes.
+    WatchdogOutcome tick(bool russian = false) { return session.tick(russian); }
     sim::InstrumentSettings instrumentSettings() {
         sim::InstrumentSettings s{};
         d2xx.withInstrument(0, [&](sim::Instrument& i) { s = i.settings(); });
@@ -159,9 +140,6 @@ struct Harness {
         d2xx.withInstrument(0, [&](sim::Instrument& i) { n = i.stats().frames; });
         return n;
     }
-
-private:
-    std::uint32_t decodedTotal = 0;
 };
 
 } // namespace qs40::integration

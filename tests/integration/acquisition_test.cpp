@@ -276,7 +276,7 @@ TEST(Acquisition, PowerFailureIsFault3AndNoClosesTheInstrument) {
     std::uint32_t queued = 0;
     EXPECT_EQ(h.d2xx.getQueueStatus(h.usb.handle(), queued), FT_INVALID_HANDLE);
     h.pumpFor(100ms);
-    EXPECT_FALSE(h.thread.leftLoop());
+    EXPECT_FALSE(h.session.threadLeftLoop());
 }
 
 TEST(Acquisition, LostConfigurationIsFault4AndRecoveryLoadsTheFpgaAgain) {
@@ -304,7 +304,7 @@ TEST(Acquisition, AFailedFpgaLoadIsFault2) {
     Harness h(manualClock(), std::vector<std::uint8_t>(1000, 0x5A));
     ASSERT_EQ(h.usb.open(), FT_OK);
     h.link.configureRequest = true;
-    h.thread.start();
+    h.startThread();
     h.wake.set();
     ASSERT_TRUE(h.pumpUntil([&] { return h.link.raised(LinkFault::FpgaConfigurationFailure); }));
     EXPECT_FALSE(h.link.linkUp.load());

@@ -110,6 +110,8 @@ public:
     // The acquisition thread with the owner's hooks. Not started: nothing reads the device.
     void startThread(ScopeThreadHooks hooks);
     bool threadStarted() const { return thread_ != nullptr; }
+    // The thread's loop has ended (after a stop request).
+    bool threadLeftLoop() const { return thread_ && thread_->leftLoop(); }
     // Tells the thread to stop (refuses its synchronised calls, wakes it); callable from inside
     // a synchronised call, where joinThread() would wait for itself.
     void requestStop();
