@@ -25,6 +25,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <mutex>
+#include <utility>
 
 namespace qs40 {
 namespace {
@@ -58,12 +59,25 @@ TQS4003MFrm::TQS4003MFrm(StartOptions options, D2xx& d2xx, Ui* ui, SingleInstanc
                          QWidget* parent)
     : QMainWindow(parent), options_(std::move(options)),
       programFolder_(std::filesystem::path(options_.executablePath).parent_path().string() + "/"),
-      ownUi_(ui ? nullptr : std::make_unique<QtUi>(this)), ui_(ui ? ui : ownUi_.get()),
+      ownUi_(ui ? nullptr : std::make_unique<QtUi>(this)), trackedUi_(ui ? *ui : *ownUi_),
       instance_(instance),
       session_(d2xx, *ui_,
                SessionSetup{executableCaption(options_.executablePath), false,
                             options_.fpgaImage, [this] { postSynchronisedCall(); }}) {
     setObjectName("QS4003MFrm");
+    // A hand-over that waited for a box is offered once the box's handler has returned.
+    trackedUi_.setOnAllClosed([this] {
+        if (pendingHandOver_)
+            QMetaObject::invokeMethod(
+                this,
+                [this] {
+                    if (!pendingHandOver_ || trackedUi_.modalOpen())
+                        return;
+                    const std::string file = *std::exchange(pendingHandOver_, std::nullopt);
+                    offerHandedOverFile(file);
+                },
+                Qt::QueuedConnection);
+    });
     buildWindow();
     session_.bindPanel(params_, state_);
     if (options_.acquisition)
@@ -567,9 +581,19 @@ void TQS4003MFrm::fileHandedOver(int argumentCount, const QString& text) {
     case HandOverStep::Offer:
         break;
     }
+    // Not inside the event loop of an open box (the variant question, say): the offer and the
+    // file's opening wait until it is answered.
+    if (trackedUi_.modalOpen()) {
+        pendingHandOver_ = file;
+        return;
+    }
+    offerHandedOverFile(file);
+}
+
+void TQS4003MFrm::offerHandedOverFile(const std::string& file) {
     const BusyScope busyScope(instance_);
     bringForward();
-    switch (offerHandedOverFile(*ui_, file, state_.russian(), state_.Run.running)) {
+    switch (qs40::offerHandedOverFile(*ui_, file, state_.russian(), state_.Run.running)) {
     case HandOverAction::OpenSettings:
         openSettingsFile(file);
         break;

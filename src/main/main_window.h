@@ -14,6 +14,7 @@
 #include "files/export_common.h"
 #include "main/front_panel.h"
 #include "main/main_menu.h"
+#include "main/modal_tracking_ui.h"
 #include "scope/acquisition_params.h"
 #include "scope/frame.h"
 #include "scope/panel_operations.h"
@@ -134,7 +135,8 @@ public:
     void switchVariant(std::int32_t code);
     void selectLanguage(bool russian);
 
-    // A file handed over by a second start.
+    // A file handed over by a second start; while a box or dialog is open it waits until the
+    // last one is answered.
     void fileHandedOver(int argumentCount, const QString& text);
 
     // Handlers with logic beyond selecting a member.
@@ -184,6 +186,7 @@ private:
     void openNamedFile(const std::string& path);
     void openSettingsFile(const std::string& path);
     void openDataFile(const std::string& path);
+    void offerHandedOverFile(const std::string& file);
     bool linkCheck(bool withVariantQuestion, const std::function<void()>& aroundErrorBox = {});
     void bringForward();
     std::string configurationPath() const;
@@ -225,7 +228,8 @@ private:
     StartOptions options_;
     std::string programFolder_;
     std::unique_ptr<QtUi> ownUi_;
-    Ui* ui_;
+    ModalTrackingUi trackedUi_; // the given Ui, or ownUi_
+    Ui* ui_ = &trackedUi_;
     SingleInstance* instance_;
     // The acquisition core; a queued synchronised call reaches the GUI thread as a posted
     // event.
@@ -254,6 +258,8 @@ private:
     MouseState mouse_;
     PlotGeometry geometry_;
     bool firstPaint_ = true;
+    // The file of a hand-over that arrived while a box was open.
+    std::optional<std::string> pendingHandOver_;
     bool redrawPending_ = false;
 
     // Design geometry and the compact view's memory.

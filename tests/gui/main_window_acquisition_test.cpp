@@ -2,6 +2,7 @@
 // the instrument and loads the FPGA; Run and Single give decoded and drawn frames; front-panel
 // changes reach the instrument; data files go out and come back through the File menu; the
 // window closes cleanly while frames arrive.
+#include "files/settings_file.h"
 #include "main_window_test_support.h"
 #include "sim/sim_d2xx.h"
 #include "sim/sim_options.h"
@@ -211,6 +212,49 @@ TEST(WindowAcquisition, ClosingFromTheVariantQuestionDoesNotWaitForItself) {
     EXPECT_EQ(w.ui.boxes[0].caption, "Warning");
     EXPECT_FALSE(w.window->isVisible());
     w.window.reset(); // joins the thread and closes the handle
+}
+
+TEST(WindowAcquisition, YesToTheVariantQuestionRebuildsTheWindowAndDrawingGoesOn) {
+    SimWindow w(31); // the window for a ZR4003, the frames from a ZR4003A
+    ASSERT_TRUE(w.connected());
+    w.ui.defaultAnswer = BoxAnswer::Yes;
+    w.click("SpeedButton_Run");
+    ASSERT_TRUE(w.waitFor([&] { return w.window->state().System.Device_Type_Code == 63; }));
+    ASSERT_EQ(w.ui.boxes.size(), 1u);
+    EXPECT_EQ(w.ui.boxes[0].text, "Change interface for ZR4003A? ");
+    const auto drawn = w.window->framesDrawnTotal();
+    EXPECT_TRUE(w.waitFor([&] { return w.window->framesDrawnTotal() >= drawn + 3; }));
+    EXPECT_TRUE(w.window->windowTitle().startsWith("ZR4003A"));
+    EXPECT_EQ(w.ui.boxes.size(), 1u);
+}
+
+TEST(WindowAcquisition, AHandOverDuringTheVariantQuestionWaitsForItsAnswer) {
+    QTemporaryDir dir;
+    ScopeState fast;
+    fast.Scope.TimeDiv = TimeDiv::T1uS;
+    const std::string settings = (dir.path() + "/fast.qss").toStdString();
+    ScriptedUi writer;
+    ASSERT_TRUE(writeSettingsFile(settings, fast, writer, "qs40"));
+
+    SimWindow w(31);
+    ASSERT_TRUE(w.connected());
+    std::size_t boxesWhileAsked = 0;
+    w.ui.whileShown = [&] {
+        if (boxesWhileAsked != 0)
+            return;
+        // A second start hands its file over while the question is open.
+        w.window->fileHandedOver(1, QString::fromStdString(settings));
+        boxesWhileAsked = w.ui.boxes.size();
+    };
+    w.ui.answers = {BoxAnswer::Yes, BoxAnswer::Yes}; // rebuild; open the settings file
+    w.click("SpeedButton_Run");
+    ASSERT_TRUE(w.waitFor([&] { return w.window->state().Scope.TimeDiv == TimeDiv::T1uS; }));
+    EXPECT_EQ(boxesWhileAsked, 1u); // nothing was offered inside the question
+    ASSERT_EQ(w.ui.boxes.size(), 2u);
+    EXPECT_EQ(w.ui.boxes[1].text, settings + "\r\nOpen settings file?");
+    EXPECT_EQ(w.window->state().System.Device_Type_Code, 63);
+    const auto drawn = w.window->framesDrawnTotal();
+    EXPECT_TRUE(w.waitFor([&] { return w.window->framesDrawnTotal() >= drawn + 3; }));
 }
 
 TEST(WindowAcquisition, ClosingWhileRunningStopsTheThreadFirst) {
