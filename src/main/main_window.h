@@ -1,7 +1,8 @@
 // The main window: the instrument's front panel, its menus and the oscillogram. It owns the
-// scope state, the acquisition parameters, the frame sets, the plot geometry and the device
-// link, and it is the one place where the widgets and the state meet: a control changes the
-// state and runs its follow-up; after every computation the widgets mirror the state.
+// scope state, the acquisition parameters, the plot geometry and the acquisition session (the
+// device link, the thread and the frame sets), and it is the one place where the widgets and
+// the state meet: a control changes the state and runs its follow-up; after every computation
+// the widgets mirror the state.
 #pragma once
 
 #include "device/acquisition/acquisition_session.h"
