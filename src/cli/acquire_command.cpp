@@ -8,6 +8,7 @@
 #include "device/link/fpga_image.h"
 #include "files/config_io.h"
 #include "files/config_location.h"
+#include "files/config_texts.h"
 #include "files/data_file.h"
 #include "files/export_raw.h"
 #include "files/export_text.h"
@@ -79,11 +80,19 @@ std::string rawChannelName(RawChannel channel) {
 // the command line, the service switches and the variant's controls.
 int loadConfiguration(const CliOptions& o, const CliEnvironment& env, ScopeModel& model,
                       std::ostream& err) {
-    const fs::path path =
-        o.configFile.empty() ? defaultConfigurationFile(env.executable) : fs::path(o.configFile);
-    if (!o.configFile.empty() && !isReadableFile(path))
-        return failure(err, kExitBadInput, "cannot read the configuration file " + path.string());
-    readConfigurationFile(path, model.state, ConfigMode::Configuration, true);
+    const bool named = !o.configFile.empty();
+    const fs::path path = named ? fs::path(o.configFile) : defaultConfigurationFile(env.executable);
+    const ConfigReadResult result =
+        readConfigurationFile(path, model.state, ConfigMode::Configuration, true);
+    // A file named here must be read. The default one may be missing; when it is there but
+    // cannot be read the run goes on, as the window does, and says so.
+    if (named ? result.status != ConfigReadStatus::Read : result.kept()) {
+        const std::string reason = "cannot read the configuration file " + path.string() + ": " +
+                                   configReadReason(result, false);
+        if (named)
+            return failure(err, kExitBadInput, reason);
+        err << "qs40-cli: " << reason << '\n';
+    }
     if (o.variant)
         model.state.System.Device_Type_Code = *o.variant;
     applyServiceSwitches(model.state, model.view);

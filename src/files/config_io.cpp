@@ -1,6 +1,7 @@
 #include "files/config_io.h"
 
 #include "files/atomic_write.h"
+#include "files/config_texts.h"
 #include "scope/arith.h"
 #include "scope/ui_port.h"
 #include "scope/variant.h"
@@ -215,14 +216,22 @@ void writeConfiguration(IniFile& ini, const ScopeState& state, ConfigMode mode) 
     visitStateKeys(writer, state, mode, state.System.Device_Type_Code);
 }
 
-void readConfigurationFile(const std::filesystem::path& path, ScopeState& state, ConfigMode mode,
-                           bool variantFirst) {
-    readConfiguration(IniFile::load(path), state, mode, variantFirst);
+ConfigReadResult readConfigurationFile(const std::filesystem::path& path, ScopeState& state,
+                                       ConfigMode mode, bool variantFirst) {
+    const ConfigDocument document = loadConfigurationDocument(path);
+    readConfiguration(document.ini, state, mode, variantFirst);
+    return document.result;
 }
 
 bool writeConfigurationFile(const std::filesystem::path& path, const ScopeState& state,
                             ConfigMode mode, Ui& ui, const std::string& errorCaption) {
-    return writeConfigurationFile(path, IniFile::load(path), state, mode, ui, errorCaption);
+    ConfigDocument document = loadConfigurationDocument(path);
+    if (document.result.kept()) {
+        ui.messageBox(errorCaption, configurationNotReplacedMessage(path.string(), document.result),
+                      BoxIcon::Stop, BoxButtons::Ok);
+        return false;
+    }
+    return writeConfigurationFile(path, std::move(document.ini), state, mode, ui, errorCaption);
 }
 
 bool writeConfigurationFile(const std::filesystem::path& path, IniFile document,

@@ -6,6 +6,7 @@
 #pragma once
 
 #include "files/config_keys.h"
+#include "files/config_read.h"
 #include "files/ini_file.h"
 #include "scope/scope_state.h"
 
@@ -27,14 +28,16 @@ void readConfiguration(const IniFile& ini, ScopeState& state, ConfigMode mode, b
 // in place, so hand-edited service switches survive.
 void writeConfiguration(IniFile& ini, const ScopeState& state, ConfigMode mode);
 
-// Reads the file; a missing file reads as an empty one.
-void readConfigurationFile(const std::filesystem::path& path, ScopeState& state, ConfigMode mode,
-                           bool variantFirst);
+// Reads the file and says what it found. A missing or unreadable file reads as an empty one;
+// whatever the INI layer parsed is read, so an unusable file reads as what it parsed to.
+ConfigReadResult readConfigurationFile(const std::filesystem::path& path, ScopeState& state,
+                                       ConfigMode mode, bool variantFirst);
 
 // Writes the state into the file, keeping what else it holds, and replaces the file atomically.
-// In configuration mode a missing folder is created first. A failure is shown in an error box
-// (stop icon, OK, errorCaption) with the failure's own message; the old file stays as it was.
-// Returns true when the file was written.
+// In configuration mode a missing folder is created first. A file that is there but cannot be
+// read or is no configuration file (ConfigReadResult::kept) is not replaced, since what it holds
+// would be lost. A failure is shown in an error box (stop icon, OK, errorCaption) with the
+// failure's own message; the old file stays as it was. Returns true when the file was written.
 bool writeConfigurationFile(const std::filesystem::path& path, const ScopeState& state,
                             ConfigMode mode, Ui& ui, const std::string& errorCaption);
 

@@ -3,9 +3,9 @@
 #include "files/data_file_format.h"
 #include "files/file_box_texts.h"
 #include "files/file_dialogs.h"
+#include "files/file_handles.h"
 #include "files/file_replace.h"
 
-#include <cstdio>
 #include <memory>
 #include <mutex>
 #include <thread>
@@ -137,17 +137,17 @@ DataFileOpenResult openDataFile(DataFileContext& context, const std::string& pat
     ScopeState& state = files.state;
     const bool ru = state.russian();
 
-    std::FILE* file = std::fopen(path.c_str(), "rb");
-    if (file == nullptr) {
+    UniqueFile file = openFile(path, "rb");
+    if (!file) {
         files.ui.messageBox(openCaption(ru), fileNotFoundText(path, ru), BoxIcon::Exclamation,
                             BoxButtons::Ok);
         return DataFileOpenResult::NotFound;
     }
     // Read aside and copied in under the lock, so the current set is never seen half-loaded.
     auto loaded = std::make_unique<FrameData>();
-    StdioDataFileInput input(file);
+    StdioDataFileInput input(file.get());
     const DataFileReport report = decodeDataFile(input, *loaded);
-    std::fclose(file);
+    file.reset(); // closed before any box
 
     switch (report.status) {
     case DataFileStatus::NotDataFile:

@@ -1,5 +1,6 @@
 #include "files/data_file_info.h"
 
+#include "files/file_handles.h"
 #include "scope/variant.h"
 
 #include <array>
@@ -122,13 +123,11 @@ DataFileDescription describeDataFile(DataFileInput& input, const std::string& na
 }
 
 DataFileDescription describeDataFile(const std::string& path) {
-    std::FILE* file = std::fopen(path.c_str(), "rb");
-    if (file == nullptr)
+    const UniqueFile file = openFile(path, "rb");
+    if (!file)
         return {false, path + ": File not found.\n"};
-    StdioDataFileInput input(file);
-    DataFileDescription d = describeDataFile(input, path);
-    std::fclose(file);
-    return d;
+    StdioDataFileInput input(file.get());
+    return describeDataFile(input, path);
 }
 
 } // namespace qs40

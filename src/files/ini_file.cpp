@@ -1,9 +1,6 @@
 #include "files/ini_file.h"
 
-#include <cerrno>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
+#include "files/file_read.h"
 
 namespace qs40 {
 namespace {
@@ -42,34 +39,6 @@ int digitValue(char c) {
     if (c >= 'A' && c <= 'F')
         return c - 'A' + 10;
     return 99;
-}
-
-// Reads at most limit bytes of a regular file; anything else reads as nothing. O_NONBLOCK keeps
-// a named pipe from blocking the open.
-std::string readFilePrefix(const std::filesystem::path& path, std::size_t limit) {
-    std::string bytes;
-    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0)
-        return bytes;
-    struct stat st {};
-    if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode)) {
-        std::size_t want = limit;
-        if (st.st_size >= 0 && static_cast<std::size_t>(st.st_size) < limit)
-            want = static_cast<std::size_t>(st.st_size) + 1; // +1 sees a file that grew
-        bytes.resize(want);
-        std::size_t got = 0;
-        while (got < want) {
-            const ssize_t n = ::read(fd, bytes.data() + got, want - got);
-            if (n < 0 && errno == EINTR)
-                continue;
-            if (n <= 0)
-                break;
-            got += static_cast<std::size_t>(n);
-        }
-        bytes.resize(got);
-    }
-    ::close(fd);
-    return bytes;
 }
 
 } // namespace
@@ -161,7 +130,7 @@ IniFile IniFile::parse(std::string_view bytes) {
 
 IniFile IniFile::load(const std::filesystem::path& path) {
     // One byte beyond the limit tells parse() that the file was cut.
-    return parse(readFilePrefix(path, kMaxFileSize + 1));
+    return parse(readFilePrefix(path, kMaxFileSize + 1).bytes);
 }
 
 std::string IniFile::text() const {

@@ -2,12 +2,13 @@
 
 #include "files/config_io.h"
 #include "files/file_dialogs.h"
+#include "files/file_handles.h"
 #include "files/file_texts.h"
 #include "files/ini_file.h"
 
 #include <fcntl.h>
+#include <optional>
 #include <sys/stat.h>
-#include <unistd.h>
 
 namespace qs40 {
 namespace {
@@ -21,13 +22,9 @@ void takeWorkingFolder(ScopeState& state, const std::string& chosen) {
 // Whether the file can be opened for reading. A folder is not a file, whatever the system's
 // open() says about it.
 bool canOpenForReading(const fs::path& path) {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0)
-        return false;
+    const UniqueFd fd(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
     struct stat st {};
-    const bool ok = ::fstat(fd, &st) == 0 && !S_ISDIR(st.st_mode);
-    ::close(fd);
-    return ok;
+    return fd.valid() && ::fstat(fd.get(), &st) == 0 && !S_ISDIR(st.st_mode);
 }
 
 enum class CreateCheck { Failed, Existing, Created };
@@ -37,10 +34,9 @@ enum class CreateCheck { Failed, Existing, Created };
 CreateCheck checkCanCreate(const fs::path& path) {
     struct stat st {};
     const bool existed = ::stat(path.c_str(), &st) == 0;
-    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_NONBLOCK | O_CLOEXEC, 0666);
-    if (fd < 0)
+    const UniqueFd fd(::open(path.c_str(), O_WRONLY | O_CREAT | O_NONBLOCK | O_CLOEXEC, 0666));
+    if (!fd.valid())
         return CreateCheck::Failed;
-    ::close(fd);
     return existed ? CreateCheck::Existing : CreateCheck::Created;
 }
 
@@ -82,13 +78,16 @@ bool writeSettingsFile(const fs::path& path, const ScopeState& state, Ui& ui,
                       BoxButtons::Ok);
         return false;
     }
+    // The check made an empty file; a failed write leaves nothing behind.
+    std::optional<FileRemover> madeByCheck;
+    if (check == CreateCheck::Created)
+        madeByCheck.emplace(path.string());
     IniFile document;
     document.addSection(kSettingsHeaderSection);
     const bool written = writeConfigurationFile(path, std::move(document), state, ConfigMode::File,
                                                 ui, errorCaption);
-    // The check made an empty file; a failed write leaves nothing behind.
-    if (!written && check == CreateCheck::Created)
-        ::unlink(path.c_str());
+    if (written && madeByCheck)
+        madeByCheck->keep();
     return written;
 }
 

@@ -58,7 +58,7 @@ int run(QApplication& app, const qs40::ProgramOptions& options) {
     start.fileToOpen = options.lastFile().toStdString();
     start.configurationPath = configurationFilePath(start.executablePath).string();
     start.loadConfiguration = [](ScopeState& state, const std::string& path, bool variantFirst) {
-        readConfigurationFile(path, state, ConfigMode::Configuration, variantFirst);
+        return readConfigurationFile(path, state, ConfigMode::Configuration, variantFirst);
     };
     // The configuration's error box has no window of its own to belong to.
     QtUi configurationUi;

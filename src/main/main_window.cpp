@@ -88,8 +88,7 @@ TQS4003MFrm::TQS4003MFrm(StartOptions options, D2xx& d2xx, Ui* ui, SingleInstanc
     decimalSeparator_ = QLocale().decimalPoint().toStdString();
 
     // The defaults of the record stand unless the configuration file says otherwise.
-    if (options_.loadConfiguration)
-        options_.loadConfiguration(state_, configurationPath(), true);
+    readConfigurationAtStart();
     if (options_.russian)
         state_.Common.Russian = *options_.russian;
     if (options_.variant)
@@ -615,8 +614,7 @@ void TQS4003MFrm::Menu_ExitClick() {
 void TQS4003MFrm::closeEvent(QCloseEvent* event) {
     // The thread stops before anything it shares goes away, and before the event loop ends.
     stopAcquisition();
-    if (options_.saveConfiguration)
-        options_.saveConfiguration(state_, configurationPath());
+    writeConfigurationAtClose();
     event->accept();
 }
 

@@ -11,6 +11,7 @@
 #include "display/plot_geometry.h"
 #include "display/spectrum.h"
 #include "display/variant_prompt.h"
+#include "files/config_read.h"
 #include "files/data_file.h"
 #include "files/export_common.h"
 #include "main/front_panel.h"
@@ -46,9 +47,9 @@ struct StartOptions {
     std::string fileToOpen;
     // The configuration file; empty: the executable's path with ".ini".
     std::string configurationPath;
-    // Reads the configuration file into the state (variantFirst at start only). Not set: the
-    // defaults stand.
-    std::function<void(ScopeState&, const std::string& path, bool variantFirst)>
+    // Reads the configuration file into the state (variantFirst at start only) and says what it
+    // found. Not set: the defaults stand.
+    std::function<ConfigReadResult(ScopeState&, const std::string& path, bool variantFirst)>
         loadConfiguration;
     // Writes the configuration file at close and around a variant switch.
     std::function<void(const ScopeState&, const std::string& path)> saveConfiguration;
@@ -191,6 +192,9 @@ private:
     bool linkCheck(bool withVariantQuestion, const std::function<void()>& aroundErrorBox = {});
     void bringForward();
     std::string configurationPath() const;
+    // The configuration file at start and at close (main_window_config.cpp).
+    void readConfigurationAtStart();
+    void writeConfigurationAtClose();
 
     // Layout and view modes (main_window_layout.cpp).
     void viewOperation(bool compact, bool generatorView);
@@ -235,6 +239,8 @@ private:
     // The acquisition core; a queued synchronised call reaches the GUI thread as a posted
     // event.
     AcquisitionSession session_;
+    // The configuration file was there but could not be read: it is never written.
+    bool configurationKept_ = false;
 
     ScopeState state_;
     AcquisitionParams params_;

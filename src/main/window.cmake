@@ -9,6 +9,7 @@ add_library(qs40window STATIC
   ${CMAKE_CURRENT_LIST_DIR}/main_menu.cpp
   ${CMAKE_CURRENT_LIST_DIR}/main_window.cpp
   ${CMAKE_CURRENT_LIST_DIR}/main_window_acquisition.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/main_window_config.cpp
   ${CMAKE_CURRENT_LIST_DIR}/main_window_files.cpp
   ${CMAKE_CURRENT_LIST_DIR}/main_window_layout.cpp
   ${CMAKE_CURRENT_LIST_DIR}/paint_box.cpp

@@ -206,6 +206,30 @@ TEST_F(CliCommands, ReadsTheConfigurationAndNeverWritesIt) {
     EXPECT_TRUE(errHas("cannot read the configuration file")) << err.str();
 }
 
+TEST_F(CliCommands, AConfigurationThatCannotBeReadIsReportedInOneLine) {
+    // Named on the command line: the run stops with the reason.
+    fs::create_directory(file("folder.ini"));
+    EXPECT_EQ(acquire({"--config", file("folder.ini"), "--single"}), kExitBadInput);
+    EXPECT_EQ(errLines(), 1u);
+    EXPECT_TRUE(
+        errHas("cannot read the configuration file " + file("folder.ini") + ": Is a directory\n"))
+        << err.str();
+    static constexpr char kGarbage[] = "\x7f"
+                                       "ELF\0\0\x01[System]";
+    const std::string garbage(kGarbage, sizeof kGarbage - 1);
+    writeFile(file("garbage.ini"), garbage);
+    EXPECT_EQ(acquire({"--config", file("garbage.ini")}), kExitBadInput);
+    EXPECT_EQ(errLines(), 1u);
+    EXPECT_TRUE(errHas(": Not a text file\n")) << err.str();
+
+    // The default one: said, and the run goes on; the file stays as it is.
+    writeFile(config(), garbage);
+    ASSERT_EQ(acquire({"--single", "--export-text", file("d.txt")}), kExitOk) << err.str();
+    EXPECT_TRUE(errHas("cannot read the configuration file " + config() + ": Not a text file\n"))
+        << err.str();
+    EXPECT_EQ(readFile(config()), garbage);
+}
+
 TEST_F(CliCommands, VariantOfTheCommandLineOverridesTheConfiguration) {
     ASSERT_EQ(acquire({"--variant", "28", "--single", "--export-text", file("v.txt")}), kExitOk)
         << err.str();

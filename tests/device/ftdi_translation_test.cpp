@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include <ftdi.h>
 #include <libusb.h>
 
@@ -15,10 +17,13 @@ namespace {
 using Bytes = std::vector<std::uint8_t>;
 using Ports = std::vector<std::uint8_t>;
 
-// A packet of the chip: two modem-status bytes, then the payload.
+// A packet of the chip: two modem-status bytes, then the payload. Sized once and filled: GCC 12
+// at -O3 takes an insert after braced elements for a write beyond them (-Warray-bounds).
 Bytes packet(const Bytes& payload) {
-    Bytes bytes{0x31, 0x60};
-    bytes.insert(bytes.end(), payload.begin(), payload.end());
+    Bytes bytes(2 + payload.size());
+    bytes[0] = 0x31;
+    bytes[1] = 0x60;
+    std::copy(payload.begin(), payload.end(), bytes.begin() + 2);
     return bytes;
 }
 

@@ -23,7 +23,7 @@ public:
         o.fileToOpen = std::move(fileToOpen);
         o.acquisition = false;
         o.loadConfiguration = [](ScopeState& s, const std::string& path, bool variantFirst) {
-            readConfigurationFile(path, s, ConfigMode::Configuration, variantFirst);
+            return readConfigurationFile(path, s, ConfigMode::Configuration, variantFirst);
         };
         o.saveConfiguration = [this](const ScopeState& s, const std::string& path) {
             writeConfigurationFile(path, s, ConfigMode::Configuration, ui, "qs40");
@@ -64,9 +64,11 @@ TEST(WindowConfiguration, CloseWritesItAndTheNextStartReadsIt) {
 
 TEST(WindowConfiguration, AnUnwritableConfigurationIsReportedAtClose) {
     QTemporaryDir dir;
-    // A folder where the file should be: the write fails and says so.
-    const std::string path = (dir.path() + "/qs40.ini").toStdString();
-    std::filesystem::create_directory(path);
+    // A file where its folder should be: the folder cannot be made, the write fails and says so.
+    QFile plain(dir.path() + "/plain");
+    ASSERT_TRUE(plain.open(QIODevice::WriteOnly));
+    plain.close();
+    const std::string path = (dir.path() + "/plain/qs40.ini").toStdString();
     ConfiguredWindow w(path);
     w.window->close();
     ASSERT_EQ(w.ui.boxes.size(), 1u);

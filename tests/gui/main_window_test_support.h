@@ -59,7 +59,10 @@ public:
         options.variant = setup.variant;
         if (setup.configure)
             options.loadConfiguration = [f = setup.configure](ScopeState& s, const std::string&,
-                                                              bool) { f(s); };
+                                                              bool) {
+                f(s);
+                return ConfigReadResult{};
+            };
         window = std::make_unique<TQS4003MFrm>(std::move(options), d2xx, &ui, setup.instance);
     }
 

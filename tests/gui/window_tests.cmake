@@ -7,6 +7,7 @@ qs40_add_test(captions_tests
 
 qs40_add_test(main_window_tests
   SOURCES
+    ${CMAKE_CURRENT_LIST_DIR}/main_window_config_test.cpp
     ${CMAKE_CURRENT_LIST_DIR}/main_window_controls_test.cpp
     ${CMAKE_CURRENT_LIST_DIR}/main_window_files_test.cpp
     ${CMAKE_CURRENT_LIST_DIR}/main_window_language_test.cpp

@@ -2,6 +2,7 @@
 // receive parser, with every status and frame kept for inspection.
 #pragma once
 
+#include <algorithm>
 #include <vector>
 
 #include "device/link/protocol_codec.h"
@@ -36,10 +37,12 @@ struct HostCapture : ReceiveHandler {
     }
 };
 
-// The host's bytes for a command: the marker, then the packet.
+// The host's bytes for a command: the marker, then the packet. Sized once and filled: GCC 12 at
+// -O3 takes an insert after a braced element for a write beyond it (-Warray-bounds).
 inline std::vector<std::uint8_t> command(const std::vector<std::uint8_t>& packet) {
-    std::vector<std::uint8_t> out{kCommandMarker};
-    out.insert(out.end(), packet.begin(), packet.end());
+    std::vector<std::uint8_t> out(1 + packet.size());
+    out[0] = kCommandMarker;
+    std::copy(packet.begin(), packet.end(), out.begin() + 1);
     return out;
 }
 
