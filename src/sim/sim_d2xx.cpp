@@ -1,6 +1,7 @@
 #include "sim/sim_d2xx.h"
 
 #include <algorithm>
+#include <utility>
 
 #include "device/d2xx/event.h"
 
@@ -56,18 +57,37 @@ SimTime SimD2xx::now() const {
     return clockNow();
 }
 
+std::size_t SimD2xx::readable(const Device& d, SimTime t) const {
+    return d.instrument ? d.instrument->readable(t) : d.sent.size();
+}
+
+std::size_t SimD2xx::take(Device& d, std::uint8_t* dst, std::size_t max, SimTime t) {
+    if (d.instrument)
+        return d.instrument->take(dst, max, t);
+    const std::size_t n = std::min(max, d.sent.size());
+    if (dst != nullptr)
+        std::copy_n(d.sent.begin(), n, dst);
+    d.sent.erase(d.sent.begin(), d.sent.begin() + static_cast<std::ptrdiff_t>(n));
+    return n;
+}
+
+void SimD2xx::noteArrivals(Device& d, SimTime t) {
+    const std::size_t now = readable(d, t);
+    if (now > d.notifiedReadable && d.openBy != kNoHandle) {
+        Handle& h = handles_.at(d.openBy);
+        h.arrived = true;
+        if (h.event)
+            h.event->set();
+    }
+    d.notifiedReadable = now;
+}
+
 void SimD2xx::advanceAll(SimTime t) {
     for (Device& d : devices_) {
         if (!d.plugged || !d.instrument)
             continue;
         d.instrument->advance(t);
-        const std::size_t readable = d.instrument->readable(t);
-        if (readable > d.notifiedReadable && d.openBy != kNoHandle) {
-            const Handle& h = handles_.at(d.openBy);
-            if (h.event)
-                h.event->set();
-        }
-        d.notifiedReadable = readable;
+        noteArrivals(d, t);
     }
 }
 
@@ -138,6 +158,7 @@ FtStatus SimD2xx::listDeviceCount(std::uint32_t& count) {
 }
 
 FtStatus SimD2xx::listLocation(std::uint32_t index, std::uint32_t& location) {
+    location = 0;
     std::lock_guard lock(mutex_);
     const Device* d = pluggedAt(index);
     if (!d)
@@ -147,6 +168,7 @@ FtStatus SimD2xx::listLocation(std::uint32_t index, std::uint32_t& location) {
 }
 
 FtStatus SimD2xx::listDescription(std::uint32_t index, std::string& description) {
+    description.clear();
     std::lock_guard lock(mutex_);
     const Device* d = pluggedAt(index);
     if (!d)
@@ -156,6 +178,7 @@ FtStatus SimD2xx::listDescription(std::uint32_t index, std::string& description)
 }
 
 FtStatus SimD2xx::openByLocation(std::uint32_t location, FtHandle& handle) {
+    handle = kNoHandle;
     std::lock_guard lock(mutex_);
     sync();
     for (std::size_t i = 0; i < devices_.size(); ++i) {
@@ -167,9 +190,11 @@ FtStatus SimD2xx::openByLocation(std::uint32_t location, FtHandle& handle) {
         if (nextHandle_ == kNoHandle)
             ++nextHandle_;
         handle = nextHandle_++;
-        handles_[handle] = Handle{i, d.generation};
+        Handle& h = handles_[handle];
+        h.device = i;
+        h.generation = d.generation;
         d.openBy = handle;
-        d.notifiedReadable = d.instrument ? d.instrument->readable(clockNow()) : 0;
+        d.notifiedReadable = readable(d, clockNow());
         return FT_OK;
     }
     return FT_DEVICE_NOT_FOUND;
@@ -190,8 +215,14 @@ FtStatus SimD2xx::close(FtHandle handle) {
     return FT_OK;
 }
 
+// The bridge's buffers are emptied; the instrument itself is not reset.
 FtStatus SimD2xx::resetDevice(FtHandle handle) {
-    return onHandle(handle, [](Handle&, Device&) { return FT_OK; });
+    return onHandle(handle, [this](Handle&, Device& d) {
+        const SimTime t = clockNow();
+        take(d, nullptr, readable(d, t), t);
+        d.notifiedReadable = 0;
+        return FT_OK;
+    });
 }
 
 FtStatus SimD2xx::setBaudRate(FtHandle handle, std::uint32_t baud) {
@@ -222,10 +253,12 @@ FtStatus SimD2xx::setTimeouts(FtHandle handle, std::uint32_t readMs, std::uint32
 
 FtStatus SimD2xx::purge(FtHandle handle, std::uint32_t mask) {
     return onHandle(handle, [&](Handle&, Device& d) {
+        if ((mask & (FT_PURGE_RX | FT_PURGE_TX)) == 0)
+            return FT_INVALID_PARAMETER;
         // Receive: what has crossed the line is dropped; bytes still on their way arrive later.
-        if ((mask & FT_PURGE_RX) && d.instrument) {
+        if (mask & FT_PURGE_RX) {
             const SimTime t = clockNow();
-            d.instrument->take(nullptr, d.instrument->readable(t), t);
+            take(d, nullptr, readable(d, t), t);
             d.notifiedReadable = 0;
         }
         return FT_OK; // writes are delivered at once: nothing to purge on the transmit side
@@ -240,23 +273,31 @@ FtStatus SimD2xx::setLatencyTimer(FtHandle handle, std::uint8_t ms) {
 }
 
 FtStatus SimD2xx::setEventNotification(FtHandle handle, std::uint32_t mask, Event* event) {
-    return onHandle(handle, [&](Handle& h, Device&) {
+    return onHandle(handle, [&](Handle& h, Device& d) {
         h.event = (mask & FT_EVENT_RXCHAR) ? event : nullptr;
+        if (h.event && readable(d, clockNow()) > 0)
+            h.event->set();
         return FT_OK;
     });
 }
 
 FtStatus SimD2xx::getQueueStatus(FtHandle handle, std::uint32_t& rxBytes) {
+    rxBytes = 0;
     return onHandle(handle, [&](Handle&, Device& d) {
-        rxBytes = d.instrument ? static_cast<std::uint32_t>(d.instrument->readable(clockNow())) : 0;
+        rxBytes = static_cast<std::uint32_t>(readable(d, clockNow()));
         return FT_OK;
     });
 }
 
 FtStatus SimD2xx::getStatus(FtHandle handle, std::uint32_t& rxBytes, std::uint32_t& txBytes,
                             std::uint32_t& events) {
-    txBytes = events = 0;
-    return getQueueStatus(handle, rxBytes);
+    rxBytes = txBytes = events = 0;
+    return onHandle(handle, [&](Handle& h, Device& d) {
+        rxBytes = static_cast<std::uint32_t>(readable(d, clockNow()));
+        if (std::exchange(h.arrived, false))
+            events = FT_EVENT_RXCHAR;
+        return FT_OK;
+    });
 }
 
 FtStatus SimD2xx::read(FtHandle handle, std::uint8_t* buffer, std::uint32_t length,
@@ -266,26 +307,37 @@ FtStatus SimD2xx::read(FtHandle handle, std::uint8_t* buffer, std::uint32_t leng
     sync();
     Handle* h = nullptr;
     Device* d = nullptr;
-    if (const FtStatus status = lookup(handle, &h, &d); status != FT_OK)
-        return status;
-    if (clock_ == SimClock::Realtime) {
+    FtStatus status = lookup(handle, &h, &d);
+    if (status == FT_OK && length != 0 && buffer == nullptr)
+        return FT_INVALID_PARAMETER;
+    if (status == FT_OK && clock_ == SimClock::Realtime) {
         const auto ready = [&] {
-            if (lookup(handle, &h, &d) != FT_OK || stop_)
+            if (stop_ || lookup(handle, &h, &d) != FT_OK)
                 return true;
-            return d->instrument && d->instrument->readable(clockNow()) >= length;
+            return readable(*d, clockNow()) >= length;
         };
         if (h->readTimeoutMs == 0)
             changed_.wait(lock, ready);
         else
             changed_.wait_for(lock, std::chrono::milliseconds(h->readTimeoutMs), ready);
-        if (const FtStatus status = lookup(handle, &h, &d); status != FT_OK)
-            return status;
+        status = lookup(handle, &h, &d);
     }
-    if (d->instrument) {
-        const SimTime t = clockNow();
-        bytesRead = static_cast<std::uint32_t>(d->instrument->take(buffer, length, t));
-        d->notifiedReadable = d->instrument->readable(t);
+    if (status == FT_IO_ERROR) {
+        // What arrived before the device went is still read; then the loss shows.
+        std::deque<std::uint8_t>& leftover = handles_.at(handle).leftover;
+        if (leftover.empty())
+            return FT_IO_ERROR;
+        const std::size_t n = std::min<std::size_t>(length, leftover.size());
+        std::copy_n(leftover.begin(), n, buffer);
+        leftover.erase(leftover.begin(), leftover.begin() + static_cast<std::ptrdiff_t>(n));
+        bytesRead = static_cast<std::uint32_t>(n);
+        return FT_OK;
     }
+    if (status != FT_OK)
+        return status;
+    const SimTime t = clockNow();
+    bytesRead = static_cast<std::uint32_t>(take(*d, buffer, length, t));
+    d->notifiedReadable = readable(*d, t);
     return FT_OK;
 }
 
@@ -293,9 +345,13 @@ FtStatus SimD2xx::write(FtHandle handle, const std::uint8_t* buffer, std::uint32
                         std::uint32_t& bytesWritten) {
     bytesWritten = 0;
     return onHandle(handle, [&](Handle&, Device& d) {
+        if (length != 0 && buffer == nullptr)
+            return FT_INVALID_PARAMETER;
         const std::uint32_t n = writeLimit_ ? std::min(length, writeLimit_) : length;
         if (d.instrument)
             d.instrument->receive({buffer, n}, clockNow());
+        else
+            d.written.insert(d.written.end(), buffer, buffer + n);
         bytesWritten = n;
         return FT_OK;
     });
@@ -303,12 +359,15 @@ FtStatus SimD2xx::write(FtHandle handle, const std::uint8_t* buffer, std::uint32
 
 FtStatus SimD2xx::resetPort(FtHandle handle) {
     const FtStatus status = onHandle(handle, [&](Handle&, Device& d) {
-        // The device drops off the bus and comes back: every handle on it is finished.
+        // The device drops off the bus and comes back: every handle on it is finished, and
+        // what it had sent is gone.
+        const SimTime t = clockNow();
+        take(d, nullptr, readable(d, t), t);
         ++d.generation;
         d.openBy = kNoHandle;
         d.notifiedReadable = 0;
         if (d.instrument)
-            d.instrument->powerCycle(clockNow());
+            d.instrument->powerCycle(t);
         return FT_OK;
     });
     changed_.notify_all();
@@ -320,7 +379,17 @@ void SimD2xx::unplug(std::size_t device) {
         std::lock_guard lock(mutex_);
         sync();
         Device& d = devices_.at(device);
+        if (!d.plugged)
+            return;
+        const SimTime t = clockNow();
+        if (d.openBy != kNoHandle) {
+            // Bytes that crossed the line are in the host's buffers; the rest is lost.
+            std::vector<std::uint8_t> bytes(readable(d, t));
+            take(d, bytes.data(), bytes.size(), t);
+            handles_.at(d.openBy).leftover.assign(bytes.begin(), bytes.end());
+        }
         d.plugged = false;
+        d.sent.clear();
         ++d.generation;
         d.openBy = kNoHandle;
         d.notifiedReadable = 0;
@@ -335,6 +404,7 @@ void SimD2xx::replug(std::size_t device) {
     if (d.plugged)
         return;
     d.plugged = true;
+    d.written.clear();
     if (d.instrument)
         d.instrument->powerCycle(clockNow());
 }
@@ -352,6 +422,24 @@ bool SimD2xx::withInstrument(std::size_t device, const std::function<void(Instru
 void SimD2xx::setWriteLimit(std::uint32_t bytes) {
     std::lock_guard lock(mutex_);
     writeLimit_ = bytes;
+}
+
+void SimD2xx::sendFrom(std::size_t device, std::span<const std::uint8_t> bytes) {
+    {
+        std::lock_guard lock(mutex_);
+        sync();
+        Device& d = devices_.at(device);
+        if (!d.plugged || d.instrument)
+            return;
+        d.sent.insert(d.sent.end(), bytes.begin(), bytes.end());
+        noteArrivals(d, clockNow());
+    }
+    changed_.notify_all();
+}
+
+std::vector<std::uint8_t> SimD2xx::takeWritten(std::size_t device) {
+    std::lock_guard lock(mutex_);
+    return std::exchange(devices_.at(device).written, {});
 }
 
 } // namespace qs40::sim

@@ -1,22 +1,26 @@
 // The D2XX interface over simulated USB devices: the ZR40 instrument model, a foreign FTDI
-// device and the older oscilloscope (both of which never answer), as the options list them.
+// device and the older oscilloscope, as the options list them. The two that are not the
+// instrument never answer by themselves; a test may play their other end (sendFrom,
+// takeWritten).
 //
-// Thread-safe: every call takes one lock. Handles are numbers that are never reused; a call on
-// an unknown or closed handle returns FT_INVALID_HANDLE, a call on a handle whose device was
-// unplugged or port-reset returns FT_IO_ERROR (close still releases it). The event given to
-// setEventNotification must outlive the handle or be replaced by a null event first.
+// Keeps the promises of d2xx.h: every call takes one lock; handles are numbers that are never
+// reused; unplug() loses the device and resetPort() finishes the handle (FT_IO_ERROR from every
+// call but close, reads first giving what arrived before an unplug).
 //
 // With SimClock::Realtime a background thread moves simulated time with the wall clock and reads
 // wait up to the read time-out (0: without limit) for the bytes asked for. With SimClock::Manual
-// time moves only in advance(), and a read returns at once with what is readable.
+// time moves only in advance(), so a read cannot wait for bytes: it returns at once with what is
+// readable, whatever the time-out.
 #pragma once
 
 #include <condition_variable>
 #include <cstdint>
+#include <deque>
 #include <functional>
 #include <map>
 #include <memory>
 #include <mutex>
+#include <span>
 #include <string>
 #include <thread>
 #include <vector>
@@ -73,6 +77,10 @@ public:
     bool withInstrument(std::size_t device, const std::function<void(Instrument&)>& f);
     // Most bytes one write accepts, to exercise short writes; 0 for no limit.
     void setWriteLimit(std::uint32_t bytes);
+    // The other end of a device without instrument: bytes it sends now (ignored while it is
+    // unplugged), and the bytes written to it since the last call.
+    void sendFrom(std::size_t device, std::span<const std::uint8_t> bytes);
+    std::vector<std::uint8_t> takeWritten(std::size_t device);
 
 private:
     struct Device {
@@ -80,15 +88,19 @@ private:
         std::uint32_t location;
         std::string description;
         std::unique_ptr<Instrument> instrument; // none for devices that never answer
+        std::deque<std::uint8_t> sent;          // by a device without instrument, unread
+        std::vector<std::uint8_t> written;      // to a device without instrument
         bool plugged = true;
         std::uint32_t generation = 0; // bumped by unplug and port reset
         FtHandle openBy = kNoHandle;
         std::size_t notifiedReadable = 0;
     };
     struct Handle {
-        std::size_t device;
-        std::uint32_t generation;
+        std::size_t device = 0;
+        std::uint32_t generation = 0;
         Event* event = nullptr;
+        bool arrived = false;              // bytes arrived since the last getStatus
+        std::deque<std::uint8_t> leftover; // received before the device was unplugged
         std::uint32_t readTimeoutMs = 0;
         std::uint32_t writeTimeoutMs = 0;
         std::uint32_t baud = 9600;
@@ -100,6 +112,11 @@ private:
     void sync();                // realtime: catch the instruments up with the wall clock
     void advanceAll(SimTime t); // under the lock
     Device* pluggedAt(std::uint32_t index);
+    std::size_t readable(const Device& d, SimTime t) const;
+    // Takes up to max readable bytes (into dst unless it is null).
+    std::size_t take(Device& d, std::uint8_t* dst, std::size_t max, SimTime t);
+    // Tells the handle on d of bytes that became readable since it was last told.
+    void noteArrivals(Device& d, SimTime t);
     // FT_OK with *h and *d set, FT_INVALID_HANDLE or FT_IO_ERROR.
     FtStatus lookup(FtHandle handle, Handle** h, Device** d);
     template <class F> FtStatus onHandle(FtHandle handle, F&& f);

@@ -4,6 +4,7 @@
 #include "device/d2xx/d2xx.h"
 
 #include <cstdint>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -21,6 +22,8 @@ public:
     std::vector<FakeDevice> devices;
     FtStatus countStatus = FT_OK;
     FtStatus queueStatus = FT_OK;
+    // Statuses of the per-handle calls, by name (FT_OK for the others).
+    std::map<std::string, FtStatus> refusals;
     std::vector<std::string> calls;
     // Locations of the devices opened so far, in order; handle = position + 100.
     std::vector<std::uint32_t> opened;
@@ -120,7 +123,8 @@ private:
         for (const auto arg : args)
             line += " " + std::to_string(arg);
         calls.push_back(std::move(line));
-        return FT_OK;
+        const auto refused = refusals.find(name);
+        return refused == refusals.end() ? FT_OK : refused->second;
     }
 };
 

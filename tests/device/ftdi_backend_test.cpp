@@ -1,20 +1,32 @@
-// The libftdi1 backend without hardware: what it does with no FTDI device attached, or with
-// locations and handles that name none. Attached devices are listed but never opened.
+// The libftdi1 backend: over a scripted chip for what needs a device, over the real bus for
+// what it does with no FTDI device attached, or with locations that name none (attached
+// devices are listed but never opened). What every backend promises is in
+// d2xx_contract_test.cpp.
 #include "device/d2xx/device_descriptions.h"
 #include "device/d2xx/event.h"
 #include "device/d2xx/ftdi_backend.h"
 #include "device/link/usb_link.h"
+#include "scripted_ftdi.h"
 #include "scripted_ui.h"
 
 #include <gtest/gtest.h>
 
-#include <functional>
+#include <chrono>
 #include <set>
+#include <thread>
 
 namespace qs40 {
 namespace {
 
-TEST(FtdiBackend, ListsWhatIsAttachedAndNothingPastTheEnd) {
+using testing::ScriptedChip;
+using testing::ScriptedFtdiBus;
+using Chips = std::vector<std::shared_ptr<ScriptedChip>>;
+
+std::unique_ptr<FtdiD2xx> backendWith(const Chips& chips) {
+    return std::make_unique<FtdiD2xx>(std::make_unique<ScriptedFtdiBus>(chips));
+}
+
+TEST(FtdiBackend, ListsTheRealBusAndNothingPastTheEnd) {
     FtdiD2xx backend;
     std::uint32_t count = 99;
     ASSERT_EQ(backend.listDeviceCount(count), FT_OK);
@@ -37,10 +49,16 @@ TEST(FtdiBackend, ListsWhatIsAttachedAndNothingPastTheEnd) {
 }
 
 TEST(FtdiBackend, ListingByIndexWorksWithoutACountFirst) {
-    FtdiD2xx backend;
+    const auto chips = Chips{std::make_shared<ScriptedChip>(0x02000110u, "Dual RS232-HS"),
+                             std::make_shared<ScriptedChip>(0x01000140u, kInstrumentDescription)};
+    const auto backend = backendWith(chips);
     std::uint32_t location = 0;
-    const FtStatus status = backend.listLocation(0, location);
-    EXPECT_TRUE(status == FT_OK || status == FT_DEVICE_NOT_FOUND) << status;
+    std::string description;
+    ASSERT_EQ(backend->listLocation(1, location), FT_OK);
+    EXPECT_EQ(location, 0x02000110u) << "in the order of the locations";
+    ASSERT_EQ(backend->listDescription(0, description), FT_OK);
+    EXPECT_EQ(description, kInstrumentDescription);
+    EXPECT_EQ(backend->listLocation(2, location), FT_DEVICE_NOT_FOUND);
 }
 
 // No device has location 0: a topology location has a bus, a fall-back one a bus number too.
@@ -51,36 +69,66 @@ TEST(FtdiBackend, OpeningALocationWithoutDeviceIsNotFound) {
     EXPECT_EQ(handle, kNoHandle);
 }
 
-TEST(FtdiBackend, UnknownHandleGivesInvalidHandleFromEveryCall) {
-    FtdiD2xx backend;
-    const FtHandle h = 7;
-    Event event;
-    std::uint8_t byte = 0x55;
-    std::uint32_t n = 1, tx = 1, events = 1;
-    const std::pair<const char*, std::function<FtStatus()>> calls[] = {
-        {"close", [&] { return backend.close(h); }},
-        {"resetDevice", [&] { return backend.resetDevice(h); }},
-        {"setBaudRate", [&] { return backend.setBaudRate(h, 2000000); }},
-        {"setDataCharacteristics",
-         [&] {
-             return backend.setDataCharacteristics(h, FT_BITS_8, FT_STOP_BITS_1, FT_PARITY_NONE);
-         }},
-        {"setFlowControl", [&] { return backend.setFlowControl(h, FT_FLOW_NONE, 0x13, 0x17); }},
-        {"setTimeouts", [&] { return backend.setTimeouts(h, 500, 500); }},
-        {"purge", [&] { return backend.purge(h, FT_PURGE_RX | FT_PURGE_TX); }},
-        {"setLatencyTimer", [&] { return backend.setLatencyTimer(h, 0); }},
-        {"setEventNotification",
-         [&] { return backend.setEventNotification(h, FT_EVENT_RXCHAR, &event); }},
-        {"getQueueStatus", [&] { return backend.getQueueStatus(h, n); }},
-        {"getStatus", [&] { return backend.getStatus(h, n, tx, events); }},
-        {"read", [&] { return backend.read(h, &byte, 1, n); }},
-        {"write", [&] { return backend.write(h, &byte, 1, n); }},
-        {"resetPort", [&] { return backend.resetPort(h); }},
-    };
-    for (const auto& [name, call] : calls)
-        EXPECT_EQ(call(), FT_INVALID_HANDLE) << name;
-    EXPECT_EQ(n, 0u) << "the counting calls leave no count behind";
-    EXPECT_FALSE(event.isSet());
+TEST(FtdiBackend, TheHandleHoldsTheChannelUntilItsClose) {
+    const auto chip = std::make_shared<ScriptedChip>(0x01000140u, kInstrumentDescription);
+    const auto backend = backendWith({chip});
+    FtHandle handle = kNoHandle;
+    ASSERT_EQ(backend->openByLocation(chip->location(), handle), FT_OK);
+    EXPECT_TRUE(chip->claimed());
+    ASSERT_EQ(backend->close(handle), FT_OK);
+    EXPECT_FALSE(chip->claimed()) << "the close gave the channel back";
+
+    ASSERT_EQ(backend->openByLocation(chip->location(), handle), FT_OK);
+    ASSERT_EQ(backend->resetPort(handle), FT_OK);
+    EXPECT_EQ(chip->portResets(), 1);
+    EXPECT_FALSE(chip->claimed()) << "the port reset let go of the channel";
+}
+
+// The handle of a lost chip lets go of it: the chip, back again, opens without the old handle
+// being closed first, as the recovery after a lost connection does it.
+TEST(FtdiBackend, LostChipBackAgainOpensBesideTheOldHandle) {
+    const auto chip = std::make_shared<ScriptedChip>(0x01000140u, kInstrumentDescription);
+    const auto backend = backendWith({chip});
+    FtHandle old = kNoHandle;
+    ASSERT_EQ(backend->openByLocation(chip->location(), old), FT_OK);
+    chip->unplug();
+    std::uint32_t rx = 0;
+    for (int i = 0; i < 10000 && backend->getQueueStatus(old, rx) == FT_OK; ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    ASSERT_EQ(backend->getQueueStatus(old, rx), FT_IO_ERROR);
+
+    chip->replug();
+    FtHandle fresh = kNoHandle;
+    ASSERT_EQ(backend->openByLocation(chip->location(), fresh), FT_OK);
+    EXPECT_EQ(backend->getQueueStatus(fresh, rx), FT_OK);
+    EXPECT_EQ(backend->getQueueStatus(old, rx), FT_IO_ERROR) << "the old handle stays finished";
+    EXPECT_EQ(backend->close(old), FT_OK);
+    EXPECT_TRUE(chip->claimed()) << "closing the old handle leaves the new one its channel";
+}
+
+TEST(FtdiBackend, LatencyOfZeroSetsTheChipsShortest) {
+    const auto chip = std::make_shared<ScriptedChip>(0x01000140u, kInstrumentDescription);
+    const auto backend = backendWith({chip});
+    FtHandle handle = kNoHandle;
+    ASSERT_EQ(backend->openByLocation(chip->location(), handle), FT_OK);
+    EXPECT_EQ(backend->setLatencyTimer(handle, 0), FT_OK);
+    EXPECT_EQ(chip->latencyMs(), 1);
+    EXPECT_EQ(backend->setLatencyTimer(handle, 16), FT_OK);
+    EXPECT_EQ(chip->latencyMs(), 16);
+}
+
+TEST(FtdiBackend, LinkOpensAndConfiguresAScriptedInstrument) {
+    const auto chip = std::make_shared<ScriptedChip>(0x01000140u, kInstrumentDescription);
+    const auto backend = backendWith({std::make_shared<ScriptedChip>(0x01000150u, "FT232R"), chip});
+    testing::ScriptedUi ui;
+    Event wake;
+    UsbLink link(*backend, ui, &wake, "qs40");
+    ASSERT_EQ(link.open(), FT_OK);
+    EXPECT_TRUE(chip->claimed()) << "the instrument, not the first device listed";
+    EXPECT_EQ(chip->latencyMs(), 1);
+    chip->send({0xA5});
+    EXPECT_TRUE(wake.wait(std::chrono::seconds(10))) << "the configuration asked for the event";
+    EXPECT_EQ(link.probe(), FT_OK);
 }
 
 TEST(FtdiBackend, LinkWithoutAnyFtdiDeviceFindsNothing) {

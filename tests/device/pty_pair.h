@@ -65,6 +65,12 @@ public:
         return out;
     }
 
+    // True once no one holds the slave open any more, which the master sees as a hang-up.
+    bool slaveHungUp() {
+        pollfd fd{master_, POLLIN, 0};
+        return ::poll(&fd, 1, 5000) > 0 && (fd.revents & POLLHUP) != 0;
+    }
+
 private:
     int master_ = -1;
     std::string slavePath_;

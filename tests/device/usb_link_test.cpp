@@ -157,6 +157,59 @@ TEST(UsbLinkOpen, ConfiguresNothingWhenNothingOpens) {
         EXPECT_EQ(call.rfind("list", 0) == 0 || call.rfind("open", 0) == 0, true) << call;
 }
 
+// A port that refuses a step of the configuration fails the open with that step's status, the
+// handle closed, before anything talks to the instrument.
+TEST(UsbLinkOpen, RefusedConfigurationStepFailsTheOpenAndClosesTheHandle) {
+    struct Case {
+        const char* call;
+        FtStatus status;
+        const char* lastStep; // the step that was refused
+    };
+    const Case cases[] = {
+        {"resetDevice", FT_IO_ERROR, "resetDevice 100"},
+        {"setBaudRate", FT_INVALID_BAUD_RATE, "setBaudRate 100 2000000"},
+        {"setDataCharacteristics", FT_INVALID_PARAMETER, "setDataCharacteristics 100 8 0 0"},
+        {"setFlowControl", FT_INVALID_PARAMETER, "setFlowControl 100 0 19 23"},
+        {"setTimeouts", FT_IO_ERROR, "setTimeouts 100 500 500"},
+        {"purge", FT_IO_ERROR, "purge 100 3"},
+        {"setLatencyTimer", FT_IO_ERROR, "setLatencyTimer 100 0"},
+        {"setEventNotification", FT_INVALID_HANDLE, "setEventNotification 100 1"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.call);
+        LinkFixture f;
+        f.d2xx.devices = {{kInstrumentDescription, 9}};
+        f.d2xx.refusals[c.call] = c.status;
+        EXPECT_EQ(f.link.open(), c.status);
+        ASSERT_GE(f.d2xx.calls.size(), 2u);
+        EXPECT_EQ(f.d2xx.calls[f.d2xx.calls.size() - 2], c.lastStep) << "no step after it";
+        EXPECT_EQ(f.d2xx.calls.back(), "close 100");
+        EXPECT_TRUE(f.ui.boxes.empty()) << "the caller shows the box";
+    }
+}
+
+TEST(UsbLinkOpen, PortWithoutLatencyTimerStillOpens) {
+    LinkFixture f;
+    f.d2xx.devices = {{kInstrumentDescription, 9}};
+    f.d2xx.refusals["setLatencyTimer"] = FT_NOT_SUPPORTED;
+    EXPECT_EQ(f.link.open(), FT_OK);
+    EXPECT_EQ(f.d2xx.calls.back(), "setEventNotification 100 1");
+}
+
+TEST(LinkCheck, PortRefusingTheBaudRateGivesTheUsbErrorBox) {
+    LinkFixture f;
+    f.d2xx.devices = {{kInstrumentDescription, 1}};
+    ASSERT_EQ(f.link.open(), FT_OK);
+    f.d2xx.queueStatus = FT_IO_ERROR;
+    f.d2xx.refusals["setBaudRate"] = FT_INVALID_BAUD_RATE; // the device came back wrong
+    const auto result = checkLink(f.link, false);
+    EXPECT_EQ(result.outcome, LinkCheckOutcome::Failed);
+    EXPECT_EQ(result.status, FT_INVALID_BAUD_RATE);
+    ASSERT_EQ(f.ui.boxes.size(), 1u);
+    EXPECT_EQ(f.ui.boxes[0].caption, "USB Error");
+    EXPECT_EQ(f.ui.boxes[0].text, "Error - 7");
+}
+
 TEST(UsbLinkDebugPrompts, AskBeforeEveryOpenWithExactTexts) {
     LinkFixture f;
     f.link.setDebugQs(true);

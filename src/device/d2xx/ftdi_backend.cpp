@@ -1,29 +1,24 @@
 #include "device/d2xx/ftdi_backend.h"
 
 #include "device/d2xx/ftdi_port.h"
+#include "device/d2xx/libftdi_bus.h"
 #include "device/d2xx/port_table_d2xx_impl.h"
 
 namespace qs40 {
 
 template class PortTableD2xx<FtdiPort, std::uint32_t>;
 
-FtdiD2xx::FtdiD2xx(std::string sysRoot) : sysRoot_(std::move(sysRoot)) {}
+FtdiD2xx::FtdiD2xx(std::string sysRoot) : FtdiD2xx(libftdiBus(std::move(sysRoot))) {}
 
-FtdiD2xx::~FtdiD2xx() {
-    std::map<FtHandle, Entry> open;
-    {
-        std::lock_guard lock(mutex_);
-        open.swap(open_);
-    }
-    for (auto& [handle, entry] : open)
-        entry.port->shutdown();
-}
+FtdiD2xx::FtdiD2xx(std::unique_ptr<FtdiBus> bus) : bus_(std::move(bus)) {}
+
+FtdiD2xx::~FtdiD2xx() = default;
 
 FtStatus FtdiD2xx::relist(std::uint32_t* count) {
     std::vector<FtdiChannel> channels;
-    const FtStatus status = listFtdiChannels(sysRoot_, channels);
+    const FtStatus status = bus_->list(channels);
     std::lock_guard lock(mutex_);
-    listed_ = std::move(channels);
+    listed_ = status == FT_OK ? std::move(channels) : std::vector<FtdiChannel>{};
     hasList_ = status == FT_OK;
     if (count != nullptr)
         *count = static_cast<std::uint32_t>(listed_.size());
@@ -49,10 +44,14 @@ FtStatus FtdiD2xx::listed(std::uint32_t index, FtdiChannel& channel) {
 
 FtStatus FtdiD2xx::listDeviceCount(std::uint32_t& count) {
     count = 0;
-    return relist(&count);
+    const FtStatus status = relist(&count);
+    if (status != FT_OK)
+        count = 0;
+    return status;
 }
 
 FtStatus FtdiD2xx::listLocation(std::uint32_t index, std::uint32_t& location) {
+    location = 0;
     FtdiChannel channel;
     const FtStatus status = listed(index, channel);
     if (status == FT_OK)
@@ -61,6 +60,7 @@ FtStatus FtdiD2xx::listLocation(std::uint32_t index, std::uint32_t& location) {
 }
 
 FtStatus FtdiD2xx::listDescription(std::uint32_t index, std::string& description) {
+    description.clear();
     FtdiChannel channel;
     const FtStatus status = listed(index, channel);
     if (status == FT_OK)
@@ -69,48 +69,15 @@ FtStatus FtdiD2xx::listDescription(std::uint32_t index, std::string& description
 }
 
 FtStatus FtdiD2xx::openByLocation(std::uint32_t location, FtHandle& handle) {
-    std::vector<std::shared_ptr<FtdiPort>> superseded;
-    {
-        std::lock_guard lock(mutex_);
-        for (auto it = open_.begin(); it != open_.end();) {
-            if (it->second.info == location) {
-                superseded.push_back(std::move(it->second.port));
-                it = open_.erase(it);
-            } else {
-                ++it;
-            }
-        }
-    }
-    for (auto& port : superseded)
-        port->shutdown();
-
-    std::shared_ptr<FtdiPort> port;
-    const FtStatus status = FtdiPort::open(location, port);
-    if (status != FT_OK)
-        return status;
-    std::lock_guard lock(mutex_);
-    handle = nextHandle();
-    open_.emplace(handle, Entry{std::move(port), location});
-    return FT_OK;
-}
-
-FtStatus FtdiD2xx::close(FtHandle handle) {
-    std::shared_ptr<FtdiPort> port;
-    {
-        std::lock_guard lock(mutex_);
-        const auto it = open_.find(handle);
-        if (it == open_.end())
-            return FT_INVALID_HANDLE;
-        port = std::move(it->second.port);
-        open_.erase(it);
-    }
-    port->shutdown();
-    return FT_OK;
-}
-
-FtStatus FtdiD2xx::resetPort(FtHandle handle) {
-    const auto port = find(handle);
-    return port ? port->resetPort() : FT_INVALID_HANDLE;
+    const auto sameDevice = [location](const std::uint32_t& held) { return held == location; };
+    const auto open = [&](std::shared_ptr<FtdiPort>& port) -> FtStatus {
+        std::unique_ptr<FtdiDevice> device;
+        if (const FtStatus status = bus_->open(location, device); status != FT_OK)
+            return status;
+        port = std::make_shared<FtdiPort>(std::move(device));
+        return FT_OK;
+    };
+    return openPort(sameDevice, open, location, handle);
 }
 
 } // namespace qs40

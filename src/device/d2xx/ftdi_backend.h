@@ -3,19 +3,12 @@
 // is one device, described by the USB product string, at the location usb_listing.h packs from
 // the USB topology (the same location the serial-port backend gives the same channel).
 //
-// Handles as port_table_d2xx.h says; a close while another thread reads wakes that read, which
-// then returns FT_INVALID_HANDLE. A device that went away gives FT_IO_ERROR.
-//
-// Time-outs of 0 wait without limit. libftdi1 knows no 0 ms latency: 0 sets the chip's
-// shortest, 1 ms.
-//
-// Opening a location that this backend already holds under another handle closes that handle
-// first: the recovery after a lost connection opens the instrument again without closing the
-// old handle, and the USB interface can be claimed only once.
+// Handles as port_table_d2xx.h says, with the promises of d2xx.h. libftdi1 knows no 0 ms
+// latency: 0 sets the chip's shortest, 1 ms. The port reset is libusb_reset_device.
 #pragma once
 
 #include "device/d2xx/d2xx.h"
-#include "device/d2xx/ftdi_devices.h"
+#include "device/d2xx/ftdi_bus.h"
 #include "device/d2xx/port_table_d2xx.h"
 
 #include <memory>
@@ -29,8 +22,11 @@ extern template class PortTableD2xx<FtdiPort, std::uint32_t>;
 
 class FtdiD2xx final : public PortTableD2xx<FtdiPort, std::uint32_t> {
 public:
-    // sysRoot: where the product strings are looked up without opening the devices.
+    // The chips attached; sysRoot: where the product strings are looked up without opening
+    // the devices.
     explicit FtdiD2xx(std::string sysRoot = "/sys");
+    // The chips of another bus (tests play one).
+    explicit FtdiD2xx(std::unique_ptr<FtdiBus> bus);
     ~FtdiD2xx() override;
     FtdiD2xx(const FtdiD2xx&) = delete;
     FtdiD2xx& operator=(const FtdiD2xx&) = delete;
@@ -39,12 +35,6 @@ public:
     FtStatus listLocation(std::uint32_t index, std::uint32_t& location) override;
     FtStatus listDescription(std::uint32_t index, std::string& description) override;
     FtStatus openByLocation(std::uint32_t location, FtHandle& handle) override;
-    FtStatus close(FtHandle handle) override;
-
-    // Resets the device's USB port (libusb_reset_device). The handle stays open; when the
-    // device came back as a new one it gives FT_IO_ERROR until it is closed, and the next open
-    // finds the device again at its location.
-    FtStatus resetPort(FtHandle handle) override;
 
 private:
     // Lists the devices afresh (outside the lock: it talks to USB) and keeps the list.
@@ -52,7 +42,7 @@ private:
     // The kept channel at index, listing first when nothing was listed yet.
     FtStatus listed(std::uint32_t index, FtdiChannel& channel);
 
-    const std::string sysRoot_;
+    const std::unique_ptr<FtdiBus> bus_;
 
     std::vector<FtdiChannel> listed_;
     bool hasList_ = false;

@@ -1,5 +1,6 @@
 #include "device/d2xx/ftdi_devices.h"
 
+#include "device/d2xx/ftdi_context.h"
 #include "device/d2xx/usb_listing.h"
 
 #include <algorithm>
@@ -15,10 +16,6 @@ namespace {
 constexpr int kMaxPortChain = 7;
 // ftdi_set_interface knows channels A to D.
 constexpr unsigned kMaxChannels = 4;
-
-struct ContextFree {
-    void operator()(ftdi_context* context) const { ftdi_free(context); }
-};
 
 std::span<const std::uint8_t> portChain(libusb_device* device,
                                         std::array<std::uint8_t, kMaxPortChain>& ports) {
@@ -78,7 +75,7 @@ bool forEachFtdiChannel(ftdi_context* context, const FtdiChannelVisitor& visit) 
 
 FtStatus listFtdiChannels(const std::string& sysRoot, std::vector<FtdiChannel>& channels) {
     channels.clear();
-    const std::unique_ptr<ftdi_context, ContextFree> context(ftdi_new());
+    const FtdiContextPtr context = newFtdiContext();
     if (!context)
         return FT_INSUFFICIENT_RESOURCES;
     libusb_device* described = nullptr;

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "device/d2xx/d2xx.h"
+#include "device/d2xx/ftdi_bus.h"
 
 #include <cstdint>
 #include <functional>
@@ -14,11 +15,6 @@ struct ftdi_context;
 struct libusb_device;
 
 namespace qs40 {
-
-struct FtdiChannel {
-    std::uint32_t location = 0;
-    std::string description; // at most 63 characters; empty when the device has none
-};
 
 // The location of channel `interfaceNumber` of the device at bus and port chain, packed as
 // usb_listing.h says; when the topology does not fit, (bus << 12) | (address << 4) | interface,

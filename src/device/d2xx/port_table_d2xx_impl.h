@@ -1,10 +1,90 @@
-// The per-handle calls of PortTableD2xx: include in the one source file that instantiates
-// the table for a backend's port.
+// The calls of PortTableD2xx: include in the one source file that instantiates the table for
+// a backend's port.
 #pragma once
 
 #include "device/d2xx/port_table_d2xx.h"
 
+#include <vector>
+
 namespace qs40 {
+
+template <class Port, class Info> PortTableD2xx<Port, Info>::~PortTableD2xx() {
+    std::map<FtHandle, Entry> open;
+    {
+        std::lock_guard lock(mutex_);
+        open.swap(open_);
+    }
+    for (auto& [handle, entry] : open)
+        entry.port->shutdown(FT_INVALID_HANDLE);
+}
+
+template <class Port, class Info>
+std::shared_ptr<Port> PortTableD2xx<Port, Info>::find(FtHandle handle) const {
+    std::lock_guard lock(mutex_);
+    const auto it = open_.find(handle);
+    return it == open_.end() ? nullptr : it->second.port;
+}
+
+template <class Port, class Info> FtHandle PortTableD2xx<Port, Info>::nextHandle() {
+    do {
+        ++lastHandle_;
+    } while (lastHandle_ == kNoHandle || open_.count(lastHandle_) != 0);
+    return lastHandle_;
+}
+
+template <class Port, class Info>
+FtStatus
+PortTableD2xx<Port, Info>::openPort(const std::function<bool(const Info&)>& sameDevice,
+                                    const std::function<FtStatus(std::shared_ptr<Port>&)>& open,
+                                    Info info, FtHandle& handle) {
+    handle = kNoHandle;
+    std::lock_guard opening(openMutex_);
+    std::vector<std::shared_ptr<Port>> onDevice;
+    {
+        std::lock_guard lock(mutex_);
+        for (const auto& [h, entry] : open_) {
+            if (sameDevice(entry.info))
+                onDevice.push_back(entry.port);
+        }
+    }
+    // Outside the table's lock: a port may have to wait for calls in progress.
+    for (const auto& port : onDevice) {
+        if (port->holdsDevice())
+            return FT_DEVICE_NOT_OPENED;
+        port->shutdown(FT_IO_ERROR);
+    }
+    std::shared_ptr<Port> port;
+    if (const FtStatus status = open(port); status != FT_OK)
+        return status;
+    std::lock_guard lock(mutex_);
+    handle = nextHandle();
+    open_.emplace(handle, Entry{std::move(port), std::move(info)});
+    return FT_OK;
+}
+
+template <class Port, class Info> FtStatus PortTableD2xx<Port, Info>::close(FtHandle handle) {
+    std::shared_ptr<Port> port;
+    {
+        std::lock_guard lock(mutex_);
+        const auto it = open_.find(handle);
+        if (it == open_.end())
+            return FT_INVALID_HANDLE;
+        port = std::move(it->second.port);
+        open_.erase(it);
+    }
+    port->shutdown(FT_INVALID_HANDLE);
+    return FT_OK;
+}
+
+// The handle stays in the table, its port shut down, until it is closed.
+template <class Port, class Info> FtStatus PortTableD2xx<Port, Info>::resetPort(FtHandle handle) {
+    const auto port = find(handle);
+    if (!port)
+        return FT_INVALID_HANDLE;
+    const FtStatus status = port->resetPort();
+    port->shutdown(FT_IO_ERROR);
+    return status;
+}
 
 template <class Port, class Info> FtStatus PortTableD2xx<Port, Info>::resetDevice(FtHandle handle) {
     const auto port = find(handle);

@@ -7,10 +7,12 @@ pkg_check_modules(LIBUSB REQUIRED IMPORTED_TARGET GLOBAL libusb-1.0)
 target_link_libraries(qs40core PRIVATE PkgConfig::LIBFTDI PkgConfig::LIBUSB)
 target_sources(qs40core PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/ftdi_backend.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/ftdi_context.cpp
   ${CMAKE_CURRENT_LIST_DIR}/ftdi_devices.cpp
   ${CMAKE_CURRENT_LIST_DIR}/ftdi_port.cpp
   ${CMAKE_CURRENT_LIST_DIR}/ftdi_reader.cpp
   ${CMAKE_CURRENT_LIST_DIR}/ftdi_translation.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/libftdi_bus.cpp
   ${CMAKE_CURRENT_LIST_DIR}/receive_queue.cpp
   ${CMAKE_CURRENT_LIST_DIR}/tty_backend.cpp
   ${CMAKE_CURRENT_LIST_DIR}/tty_enumeration.cpp

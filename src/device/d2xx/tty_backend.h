@@ -2,12 +2,11 @@
 // termios at the requested baud rate in raw mode, time-outs with poll(), a reader thread that
 // queues received bytes and signals the notification event.
 //
-// Handles as port_table_d2xx.h says; a close while another thread reads wakes that read, which
-// then returns FT_INVALID_HANDLE. A device that went away gives FT_IO_ERROR.
-//
-// Opening a device that this backend already holds under another handle closes that handle
-// first: the recovery after a lost connection opens the instrument again without closing the
-// old handle, and two handles reading one tty would split its bytes between them.
+// Handles as port_table_d2xx.h says, with the promises of d2xx.h. A device is held by its
+// location and by its tty path: a second open of either is refused while a handle holds it.
+// The latency timer becomes low-latency mode on a USB serial port and is FT_NOT_SUPPORTED on
+// other terminals. The port reset resets the USB device behind the tty (USBDEVFS_RESET); a
+// terminal without one is hung up instead (tty_port.h).
 #pragma once
 
 #include "device/d2xx/d2xx.h"
@@ -32,22 +31,16 @@ public:
     // for the location identifiers).
     static std::unique_ptr<TtyD2xx> scanning(TtyRoots roots = {});
 
-    ~TtyD2xx() override;
-
     FtStatus listDeviceCount(std::uint32_t& count) override;
     FtStatus listLocation(std::uint32_t index, std::uint32_t& location) override;
     FtStatus listDescription(std::uint32_t index, std::string& description) override;
     FtStatus openByLocation(std::uint32_t location, FtHandle& handle) override;
-    FtStatus close(FtHandle handle) override;
-
-    // Resets the USB device (USBDEVFS_RESET) when the tty belongs to one that may be reset;
-    // the tty then hangs up and comes back, to be found by the next open. Otherwise closes and
-    // re-opens the descriptor under the same handle, keeping its settings.
-    FtStatus resetPort(FtHandle handle) override;
 
 private:
     TtyD2xx(std::optional<std::string> path, TtyRoots roots);
     std::vector<TtyDevice> enumerate() const;
+    // The kept device at index, listing first when nothing was listed yet.
+    FtStatus listed(std::uint32_t index, TtyDevice& device);
 
     const std::optional<std::string> path_;
     const TtyRoots roots_;

@@ -7,6 +7,7 @@
 #include <chrono>
 #include <fcntl.h>
 #include <linux/serial.h>
+#include <linux/usbdevice_fs.h>
 #include <poll.h>
 #include <sys/eventfd.h>
 #include <sys/ioctl.h>
@@ -70,16 +71,30 @@ int remainingMs(Clock::time_point deadline) {
     return static_cast<int>(std::clamp<long long>(left, 0, 1 << 30));
 }
 
+// Requests a terminal driver does not know fail with these.
+bool unknownRequest(int error) {
+    return error == ENOTTY || error == EINVAL;
+}
+
 } // namespace
 
-// Counts a call as using the descriptor, or refuses it once shutdown has begun.
+// Counts a call as using the descriptor, or refuses it: with the shutdown's status once the
+// shutdown has begun, with FT_IO_ERROR once the device is lost (unless the call still has
+// something to give then, as a read has).
 class TtyPort::CallGuard {
 public:
-    explicit CallGuard(TtyPort& port) : port_(port) {
-        std::lock_guard lock(port_.mutex_);
-        admitted_ = !port_.closing_;
-        if (admitted_)
+    explicit CallGuard(TtyPort& port, bool refuseLost = true) : port_(port) {
+        {
+            std::lock_guard lock(port_.mutex_);
+            if (port_.closing_) {
+                status_ = port_.endStatus_;
+                return;
+            }
             ++port_.busy_;
+            admitted_ = true;
+        }
+        if (refuseLost && port_.checkLost())
+            status_ = FT_IO_ERROR;
     }
     ~CallGuard() {
         if (!admitted_)
@@ -90,99 +105,72 @@ public:
     }
     CallGuard(const CallGuard&) = delete;
     CallGuard& operator=(const CallGuard&) = delete;
-    explicit operator bool() const { return admitted_; }
+    FtStatus status() const { return status_; }
 
 private:
     TtyPort& port_;
     bool admitted_ = false;
+    FtStatus status_ = FT_OK;
 };
 
-FtStatus TtyPort::open(const std::string& path, const TtyPortSettings* settings,
+FtStatus TtyPort::open(const std::string& path, const std::string& usbNode,
                        std::shared_ptr<TtyPort>& port) {
-    const int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0)
+    UniqueFd fd(::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC));
+    if (!fd)
         return (errno == ENOENT || errno == ENODEV || errno == ENXIO) ? FT_DEVICE_NOT_FOUND
                                                                       : FT_DEVICE_NOT_OPENED;
     termios t{};
-    if (!isatty(fd) || tcgetattr(fd, &t) != 0) {
-        ::close(fd);
+    if (!isatty(fd.get()) || tcgetattr(fd.get(), &t) != 0)
         return FT_DEVICE_NOT_OPENED;
-    }
     // Like the D2XX driver, one opener at a time; root is not held back by this.
-    ioctl(fd, TIOCEXCL);
-    if (settings != nullptr && settings->hasAttributes)
-        t = settings->attributes;
-    else
-        makeRaw(t);
-    if (tcsetattr(fd, TCSANOW, &t) != 0) {
-        ioctl(fd, TIOCNXCL);
-        ::close(fd);
-        return FT_DEVICE_NOT_OPENED;
+    ioctl(fd.get(), TIOCEXCL);
+    makeRaw(t);
+    UniqueFd wakeFd(eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK));
+    if (tcsetattr(fd.get(), TCSANOW, &t) != 0 || !wakeFd) {
+        const FtStatus status = wakeFd ? FT_DEVICE_NOT_OPENED : FT_INSUFFICIENT_RESOURCES;
+        ioctl(fd.get(), TIOCNXCL);
+        return status;
     }
-    tcflush(fd, TCIOFLUSH);
-    const int wakeFd = eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
-    if (wakeFd < 0) {
-        ioctl(fd, TIOCNXCL);
-        ::close(fd);
-        return FT_INSUFFICIENT_RESOURCES;
-    }
+    tcflush(fd.get(), TCIOFLUSH);
 
-    std::shared_ptr<TtyPort> created(new TtyPort(fd, wakeFd));
-    created->attributes_ = t;
-    if (settings != nullptr) {
-        created->readTimeoutMs_ = settings->readTimeoutMs;
-        created->writeTimeoutMs_ = settings->writeTimeoutMs;
-        created->eventMask_ = settings->eventMask;
-        created->event_ = settings->event;
-        if (settings->latencyMs >= 0)
-            created->applyLatency(settings->latencyMs);
-    }
+    std::shared_ptr<TtyPort> created(new TtyPort(std::move(fd), std::move(wakeFd), usbNode));
     created->reader_ = std::thread([raw = created.get()] { raw->readerLoop(); });
     port = std::move(created);
     return FT_OK;
 }
 
-TtyPort::TtyPort(int fd, int wakeFd) : fd_(fd), wakeFd_(wakeFd) {}
+TtyPort::TtyPort(UniqueFd fd, UniqueFd wakeFd, std::string usbNode)
+    : fd_(std::move(fd)), wakeFd_(std::move(wakeFd)), usbNode_(std::move(usbNode)) {}
 
 TtyPort::~TtyPort() {
-    shutdown();
+    shutdown(FT_INVALID_HANDLE);
 }
 
-void TtyPort::shutdown() {
-    std::call_once(shutdownOnce_, [this] {
+void TtyPort::shutdown(FtStatus endStatus) {
+    std::call_once(shutdownOnce_, [&] {
         {
             std::unique_lock lock(mutex_);
             closing_ = true;
+            endStatus_ = endStatus;
             event_ = nullptr;
             const std::uint64_t one = 1;
-            [[maybe_unused]] const auto written = ::write(wakeFd_, &one, sizeof one);
+            [[maybe_unused]] const auto written = ::write(wakeFd_.get(), &one, sizeof one);
             changed_.notify_all();
             changed_.wait(lock, [this] { return busy_ == 0; });
         }
         if (reader_.joinable())
             reader_.join();
         // Pending output would hold close() for the driver's closing wait.
-        tcflush(fd_, TCIOFLUSH);
-        ioctl(fd_, TIOCNXCL);
-        ::close(fd_);
-        ::close(wakeFd_);
+        tcflush(fd_.get(), TCIOFLUSH);
+        ioctl(fd_.get(), TIOCNXCL);
+        fd_.reset();
+        wakeFd_.reset();
     });
 }
 
-TtyPortSettings TtyPort::settings() const {
-    TtyPortSettings s;
-    {
-        std::lock_guard lock(attributesMutex_);
-        s.attributes = attributes_;
-        s.hasAttributes = true;
-        s.latencyMs = latencyMs_;
-    }
-    std::lock_guard lock(mutex_);
-    s.readTimeoutMs = readTimeoutMs_;
-    s.writeTimeoutMs = writeTimeoutMs_;
-    s.eventMask = eventMask_;
-    s.event = event_;
-    return s;
+bool TtyPort::holdsDevice() {
+    const CallGuard guard(*this);
+    return guard.status() == FT_OK;
 }
 
 void TtyPort::readerLoop() {
@@ -194,7 +182,7 @@ void TtyPort::readerLoop() {
             if (closing_)
                 return;
         }
-        pollfd fds[2] = {{fd_, POLLIN, 0}, {wakeFd_, POLLIN, 0}};
+        pollfd fds[2] = {{fd_.get(), POLLIN, 0}, {wakeFd_.get(), POLLIN, 0}};
         if (::poll(fds, 2, -1) < 0) {
             if (errno == EINTR)
                 continue;
@@ -208,7 +196,7 @@ void TtyPort::readerLoop() {
         // Bytes that arrived before a hang-up are still read; read() gives 0 only after them.
         // The read happens under the lock so that a purge never sees bytes in flight.
         std::unique_lock lock(mutex_);
-        const ssize_t n = ::read(fd_, chunk, sizeof chunk);
+        const ssize_t n = ::read(fd_.get(), chunk, sizeof chunk);
         const int error = errno;
         if (n > 0) {
             rx_.insert(rx_.end(), chunk, chunk + n);
@@ -232,14 +220,14 @@ void TtyPort::markLost() {
     changed_.notify_all();
 }
 
-// The reader notices a hang-up only when it next wakes; a status call looks for itself so that
-// a probe right after the loss already fails.
+// The reader notices a hang-up only when it next wakes; a call looks for itself so that a
+// probe right after the loss already fails.
 bool TtyPort::checkLost() {
     if (lost_)
         return true;
-    pollfd fd{fd_, 0, 0};
+    pollfd fd{fd_.get(), 0, 0};
     termios t{};
-    if ((::poll(&fd, 1, 0) > 0 && (fd.revents & kGone) != 0) || tcgetattr(fd_, &t) != 0) {
+    if ((::poll(&fd, 1, 0) > 0 && (fd.revents & kGone) != 0) || tcgetattr(fd_.get(), &t) != 0) {
         markLost();
         return true;
     }
@@ -247,43 +235,37 @@ bool TtyPort::checkLost() {
 }
 
 template <class Change> FtStatus TtyPort::changeAttributes(Change change) {
-    CallGuard guard(*this);
-    if (!guard)
-        return FT_INVALID_HANDLE;
+    const CallGuard guard(*this);
+    if (guard.status() != FT_OK)
+        return guard.status();
     std::lock_guard lock(attributesMutex_);
     termios t{};
-    if (tcgetattr(fd_, &t) != 0) {
+    if (tcgetattr(fd_.get(), &t) != 0) {
         markLost();
         return FT_IO_ERROR;
     }
     if (const FtStatus status = change(t); status != FT_OK)
         return status;
-    if (tcsetattr(fd_, TCSANOW, &t) != 0) {
-        if (checkLost())
-            return FT_IO_ERROR;
-        return FT_INVALID_PARAMETER;
-    }
-    attributes_ = t;
+    if (tcsetattr(fd_.get(), TCSANOW, &t) != 0)
+        return checkLost() ? FT_IO_ERROR : FT_INVALID_PARAMETER;
     return FT_OK;
 }
 
 FtStatus TtyPort::resetDevice() {
-    CallGuard guard(*this);
-    if (!guard)
-        return FT_INVALID_HANDLE;
-    if (checkLost())
-        return FT_IO_ERROR;
+    const CallGuard guard(*this);
+    if (guard.status() != FT_OK)
+        return guard.status();
     std::lock_guard lock(mutex_);
     rx_.clear();
     changed_.notify_all();
-    return tcflush(fd_, TCIOFLUSH) == 0 ? FT_OK : FT_IO_ERROR;
+    return tcflush(fd_.get(), TCIOFLUSH) == 0 ? FT_OK : FT_IO_ERROR;
 }
 
 FtStatus TtyPort::setBaudRate(std::uint32_t baud) {
-    speed_t speed{};
-    if (!speedFor(baud, speed))
-        return FT_INVALID_BAUD_RATE;
-    return changeAttributes([speed](termios& t) -> FtStatus {
+    return changeAttributes([baud](termios& t) -> FtStatus {
+        speed_t speed{};
+        if (!speedFor(baud, speed))
+            return FT_INVALID_BAUD_RATE;
         cfsetispeed(&t, speed);
         cfsetospeed(&t, speed);
         return FT_OK;
@@ -292,10 +274,10 @@ FtStatus TtyPort::setBaudRate(std::uint32_t baud) {
 
 FtStatus TtyPort::setDataCharacteristics(std::uint8_t bits, std::uint8_t stopBits,
                                          std::uint8_t parity) {
-    if ((bits != FT_BITS_8 && bits != kBits7) ||
-        (stopBits != FT_STOP_BITS_1 && stopBits != kStopBits2) || parity > kParitySpace)
-        return FT_INVALID_PARAMETER;
     return changeAttributes([=](termios& t) -> FtStatus {
+        if ((bits != FT_BITS_8 && bits != kBits7) ||
+            (stopBits != FT_STOP_BITS_1 && stopBits != kStopBits2) || parity > kParitySpace)
+            return FT_INVALID_PARAMETER;
         t.c_cflag &= ~(CSIZE | CSTOPB | PARENB | PARODD | CMSPAR);
         t.c_cflag |= bits == FT_BITS_8 ? CS8 : CS7;
         if (stopBits == kStopBits2)
@@ -311,9 +293,9 @@ FtStatus TtyPort::setDataCharacteristics(std::uint8_t bits, std::uint8_t stopBit
 }
 
 FtStatus TtyPort::setFlowControl(std::uint16_t mode, std::uint8_t xon, std::uint8_t xoff) {
-    if (mode != FT_FLOW_NONE && mode != kFlowRtsCts && mode != kFlowXonXoff)
-        return FT_INVALID_PARAMETER;
     return changeAttributes([=](termios& t) -> FtStatus {
+        if (mode != FT_FLOW_NONE && mode != kFlowRtsCts && mode != kFlowXonXoff)
+            return FT_INVALID_PARAMETER;
         t.c_cflag &= ~CRTSCTS;
         t.c_iflag &= ~(IXON | IXOFF | IXANY);
         if (mode == kFlowRtsCts)
@@ -328,9 +310,9 @@ FtStatus TtyPort::setFlowControl(std::uint16_t mode, std::uint8_t xon, std::uint
 }
 
 FtStatus TtyPort::setTimeouts(std::uint32_t readMs, std::uint32_t writeMs) {
-    CallGuard guard(*this);
-    if (!guard)
-        return FT_INVALID_HANDLE;
+    const CallGuard guard(*this);
+    if (guard.status() != FT_OK)
+        return guard.status();
     std::lock_guard lock(mutex_);
     readTimeoutMs_ = readMs;
     writeTimeoutMs_ = writeMs;
@@ -338,13 +320,11 @@ FtStatus TtyPort::setTimeouts(std::uint32_t readMs, std::uint32_t writeMs) {
 }
 
 FtStatus TtyPort::purge(std::uint32_t mask) {
-    CallGuard guard(*this);
-    if (!guard)
-        return FT_INVALID_HANDLE;
+    const CallGuard guard(*this);
+    if (guard.status() != FT_OK)
+        return guard.status();
     if ((mask & (FT_PURGE_RX | FT_PURGE_TX)) == 0)
         return FT_INVALID_PARAMETER;
-    if (checkLost())
-        return FT_IO_ERROR;
     const int queue = (mask & FT_PURGE_RX) == 0   ? TCOFLUSH
                       : (mask & FT_PURGE_TX) == 0 ? TCIFLUSH
                                                   : TCIOFLUSH;
@@ -353,97 +333,92 @@ FtStatus TtyPort::purge(std::uint32_t mask) {
         rx_.clear();
         changed_.notify_all();
     }
-    return tcflush(fd_, queue) == 0 ? FT_OK : FT_IO_ERROR;
+    return tcflush(fd_.get(), queue) == 0 ? FT_OK : FT_IO_ERROR;
 }
 
-// On a USB serial port (ftdi_sio) low-latency mode lowers the latency timer to 1 ms; other
-// terminals do not know the request, which is not an error.
-FtStatus TtyPort::applyLatency(int ms) {
+FtStatus TtyPort::setLatencyTimer(std::uint8_t ms) {
+    const CallGuard guard(*this);
+    if (guard.status() != FT_OK)
+        return guard.status();
     std::lock_guard lock(attributesMutex_);
-    latencyMs_ = ms;
     serial_struct serial{};
-    if (ioctl(fd_, TIOCGSERIAL, &serial) != 0)
-        return FT_OK;
+    if (ioctl(fd_.get(), TIOCGSERIAL, &serial) != 0)
+        return unknownRequest(errno) ? FT_NOT_SUPPORTED : FT_IO_ERROR;
     if (ms < kDefaultLatencyMs)
         serial.flags |= ASYNC_LOW_LATENCY;
     else
         serial.flags &= ~ASYNC_LOW_LATENCY;
-    ioctl(fd_, TIOCSSERIAL, &serial);
+    if (ioctl(fd_.get(), TIOCSSERIAL, &serial) != 0)
+        return unknownRequest(errno) ? FT_NOT_SUPPORTED : FT_IO_ERROR;
     return FT_OK;
 }
 
-FtStatus TtyPort::setLatencyTimer(std::uint8_t ms) {
-    CallGuard guard(*this);
-    if (!guard)
-        return FT_INVALID_HANDLE;
-    return applyLatency(ms);
-}
-
 FtStatus TtyPort::setEventNotification(std::uint32_t mask, Event* event) {
-    CallGuard guard(*this);
-    if (!guard)
-        return FT_INVALID_HANDLE;
+    const CallGuard guard(*this);
+    if (guard.status() != FT_OK)
+        return guard.status();
     std::lock_guard lock(mutex_);
     eventMask_ = mask;
     event_ = event;
-    // Bytes already queued would otherwise wait for the next arrival.
-    if (event_ != nullptr && (eventMask_ & FT_EVENT_RXCHAR) != 0 && !rx_.empty())
+    // Bytes already there would otherwise wait for the next arrival.
+    std::uint32_t waiting = 0;
+    queueStatusLocked(waiting);
+    if (event_ != nullptr && (eventMask_ & FT_EVENT_RXCHAR) != 0 && waiting != 0)
         event_->set();
     return FT_OK;
 }
 
-FtStatus TtyPort::getQueueStatus(std::uint32_t& rxBytes) {
-    rxBytes = 0;
-    CallGuard guard(*this);
-    if (!guard)
-        return FT_INVALID_HANDLE;
-    if (checkLost())
-        return FT_IO_ERROR;
-    // Under the lock, as the reader moves bytes from the kernel's queue into ours.
-    std::lock_guard lock(mutex_);
+// Bytes still in the kernel's queue have arrived too, though the reader has not taken them.
+FtStatus TtyPort::queueStatusLocked(std::uint32_t& rxBytes) {
     int pending = 0;
-    if (ioctl(fd_, FIONREAD, &pending) != 0)
+    if (ioctl(fd_.get(), FIONREAD, &pending) != 0)
         pending = 0;
     rxBytes = static_cast<std::uint32_t>(rx_.size() + static_cast<std::size_t>(pending));
     return FT_OK;
 }
 
+FtStatus TtyPort::getQueueStatus(std::uint32_t& rxBytes) {
+    rxBytes = 0;
+    const CallGuard guard(*this);
+    if (guard.status() != FT_OK)
+        return guard.status();
+    // Under the lock, as the reader moves bytes from the kernel's queue into ours.
+    std::lock_guard lock(mutex_);
+    return queueStatusLocked(rxBytes);
+}
+
 FtStatus TtyPort::getStatus(std::uint32_t& rxBytes, std::uint32_t& txBytes, std::uint32_t& events) {
-    txBytes = 0;
-    events = 0;
-    const FtStatus status = getQueueStatus(rxBytes);
-    if (status != FT_OK)
-        return status;
-    CallGuard guard(*this);
-    if (!guard)
-        return FT_INVALID_HANDLE;
+    rxBytes = txBytes = events = 0;
+    const CallGuard guard(*this);
+    if (guard.status() != FT_OK)
+        return guard.status();
     int outgoing = 0;
-    if (ioctl(fd_, TIOCOUTQ, &outgoing) == 0)
+    if (ioctl(fd_.get(), TIOCOUTQ, &outgoing) == 0)
         txBytes = static_cast<std::uint32_t>(outgoing);
     std::lock_guard lock(mutex_);
-    // Bytes still in the kernel's queue have arrived too, though the reader has not taken them.
+    queueStatusLocked(rxBytes);
     if (rxSinceStatus_ || rxBytes > rx_.size())
         events = FT_EVENT_RXCHAR;
     rxSinceStatus_ = false;
     return FT_OK;
 }
 
-// Waits until length bytes are queued, the read time-out passes or the device is lost, then
-// returns what is queued (up to length). A time-out of 0 does not wait.
+// Bytes queued before the loss of the device are still read; then the loss shows.
 FtStatus TtyPort::read(std::uint8_t* buffer, std::uint32_t length, std::uint32_t& bytesRead) {
     bytesRead = 0;
-    CallGuard guard(*this);
-    if (!guard)
-        return FT_INVALID_HANDLE;
-    if (length == 0)
-        return FT_OK;
-    if (buffer == nullptr)
+    const CallGuard guard(*this, false);
+    if (guard.status() != FT_OK)
+        return guard.status();
+    if (length != 0 && buffer == nullptr)
         return FT_INVALID_PARAMETER;
     std::unique_lock lock(mutex_);
-    const auto deadline = Clock::now() + std::chrono::milliseconds(readTimeoutMs_);
-    changed_.wait_until(lock, deadline, [&] { return closing_ || lost_ || rx_.size() >= length; });
+    const auto ready = [&] { return closing_ || lost_ || rx_.size() >= length; };
+    if (readTimeoutMs_ == 0)
+        changed_.wait(lock, ready);
+    else
+        changed_.wait_for(lock, std::chrono::milliseconds(readTimeoutMs_), ready);
     if (closing_)
-        return FT_INVALID_HANDLE;
+        return endStatus_;
     if (rx_.empty() && lost_)
         return FT_IO_ERROR;
     const std::size_t n = std::min<std::size_t>(length, rx_.size());
@@ -454,21 +429,17 @@ FtStatus TtyPort::read(std::uint8_t* buffer, std::uint32_t length, std::uint32_t
     return FT_OK;
 }
 
-// Writes until everything is taken or the write time-out passes; a short count with FT_OK
-// means the time-out, and the caller may go on with the rest.
 FtStatus TtyPort::write(const std::uint8_t* buffer, std::uint32_t length,
                         std::uint32_t& bytesWritten) {
     bytesWritten = 0;
-    CallGuard guard(*this);
-    if (!guard)
-        return FT_INVALID_HANDLE;
+    const CallGuard guard(*this);
+    if (guard.status() != FT_OK)
+        return guard.status();
     if (length == 0)
         return FT_OK;
     if (buffer == nullptr)
         return FT_INVALID_PARAMETER;
     std::lock_guard writer(writeMutex_);
-    if (checkLost())
-        return FT_IO_ERROR;
     std::uint32_t timeoutMs;
     {
         std::lock_guard lock(mutex_);
@@ -476,7 +447,7 @@ FtStatus TtyPort::write(const std::uint8_t* buffer, std::uint32_t length,
     }
     const auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
     while (bytesWritten < length) {
-        const ssize_t n = ::write(fd_, buffer + bytesWritten, length - bytesWritten);
+        const ssize_t n = ::write(fd_.get(), buffer + bytesWritten, length - bytesWritten);
         if (n > 0) {
             bytesWritten += static_cast<std::uint32_t>(n);
             continue;
@@ -485,23 +456,42 @@ FtStatus TtyPort::write(const std::uint8_t* buffer, std::uint32_t length,
             continue;
         if (n < 0 && errno != EAGAIN) {
             markLost();
+            bytesWritten = 0;
             return FT_IO_ERROR;
         }
-        const int waitMs = remainingMs(deadline);
-        if (waitMs == 0)
-            break;
-        pollfd fds[2] = {{fd_, POLLOUT, 0}, {wakeFd_, POLLIN, 0}};
-        if (::poll(fds, 2, waitMs) < 0 && errno != EINTR) {
-            markLost();
-            return FT_IO_ERROR;
+        int waitMs = -1; // no limit
+        if (timeoutMs != 0) {
+            waitMs = remainingMs(deadline);
+            if (waitMs == 0)
+                break;
         }
-        if (fds[1].revents != 0)
-            return FT_INVALID_HANDLE;
-        if ((fds[0].revents & kGone) != 0) {
+        pollfd fds[2] = {{fd_.get(), POLLOUT, 0}, {wakeFd_.get(), POLLIN, 0}};
+        const bool failed = ::poll(fds, 2, waitMs) < 0 && errno != EINTR;
+        if (fds[1].revents != 0) {
+            bytesWritten = 0;
+            std::lock_guard lock(mutex_);
+            return endStatus_;
+        }
+        if (failed || (fds[0].revents & kGone) != 0) {
             markLost();
+            bytesWritten = 0;
             return FT_IO_ERROR;
         }
     }
+    return FT_OK;
+}
+
+FtStatus TtyPort::resetPort() {
+    const CallGuard guard(*this);
+    if (guard.status() != FT_OK)
+        return guard.status();
+    if (usbNode_.empty())
+        return FT_OK;
+    // Needs write access to the node (the udev rule that gives the user the instrument gives
+    // that too).
+    const UniqueFd usb(::open(usbNode_.c_str(), O_WRONLY | O_CLOEXEC));
+    if (!usb || ioctl(usb.get(), USBDEVFS_RESET, 0) != 0)
+        return FT_IO_ERROR;
     return FT_OK;
 }
 

@@ -97,18 +97,29 @@ void UsbLink::secondPass(std::uint32_t count, FtStatus& result) {
     }
 }
 
-// The results are not checked: a broken channel shows later in the probe or in the missing
-// status packets.
-void UsbLink::configure() {
+// Every step must take: a channel left at the wrong rate or without time-outs would show only
+// later, as an instrument that never answers. The latency timer only hurries small packets on,
+// so a port that has none (FT_NOT_SUPPORTED) works without it.
+FtStatus UsbLink::configure() {
     const FtHandle h = handle_.load();
-    d2xx_.resetDevice(h);
-    d2xx_.setBaudRate(h, kBaudRate);
-    d2xx_.setDataCharacteristics(h, FT_BITS_8, FT_STOP_BITS_1, FT_PARITY_NONE);
-    d2xx_.setFlowControl(h, FT_FLOW_NONE, kXon, kXoff);
-    d2xx_.setTimeouts(h, kTimeoutMs, kTimeoutMs);
-    d2xx_.purge(h, FT_PURGE_RX | FT_PURGE_TX);
-    d2xx_.setLatencyTimer(h, kLatencyMs);
-    d2xx_.setEventNotification(h, FT_EVENT_RXCHAR, wake_);
+    const std::function<FtStatus()> steps[] = {
+        [&] { return d2xx_.resetDevice(h); },
+        [&] { return d2xx_.setBaudRate(h, kBaudRate); },
+        [&] { return d2xx_.setDataCharacteristics(h, FT_BITS_8, FT_STOP_BITS_1, FT_PARITY_NONE); },
+        [&] { return d2xx_.setFlowControl(h, FT_FLOW_NONE, kXon, kXoff); },
+        [&] { return d2xx_.setTimeouts(h, kTimeoutMs, kTimeoutMs); },
+        [&] { return d2xx_.purge(h, FT_PURGE_RX | FT_PURGE_TX); },
+        [&] {
+            const FtStatus status = d2xx_.setLatencyTimer(h, kLatencyMs);
+            return status == FT_NOT_SUPPORTED ? FT_OK : status;
+        },
+        [&] { return d2xx_.setEventNotification(h, FT_EVENT_RXCHAR, wake_); },
+    };
+    for (const auto& step : steps) {
+        if (const FtStatus status = step(); status != FT_OK)
+            return status;
+    }
+    return FT_OK;
 }
 
 FtStatus UsbLink::open() {
@@ -123,8 +134,11 @@ FtStatus UsbLink::open() {
     FtStatus result = FT_DEVICE_NOT_FOUND;
     if (!firstPass(count, result))
         secondPass(count, result);
-    if (result == FT_OK)
-        configure();
+    if (result != FT_OK)
+        return result;
+    result = configure();
+    if (result != FT_OK)
+        d2xx_.close(handle_.load());
     return result;
 }
 

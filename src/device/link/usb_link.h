@@ -23,7 +23,8 @@ public:
 
     // Opens the instrument (the first device described as the instrument, else the first
     // other device that opens, never the older instrument) and configures the channel.
-    // Returns the D2XX status, 0 on success; 2 when nothing suitable is attached.
+    // Returns the D2XX status, 0 on success; 2 when nothing suitable is attached. A refused
+    // configuration step fails the open with its status, the handle closed again.
     FtStatus open();
     // The queue-status query; a non-zero status means the link is lost.
     FtStatus probe();
@@ -45,7 +46,7 @@ private:
     FtStatus openAt(std::uint32_t location);
     bool firstPass(std::uint32_t count, FtStatus& result);
     void secondPass(std::uint32_t count, FtStatus& result);
-    void configure();
+    FtStatus configure();
 
     D2xx& d2xx_;
     Ui& ui_;
