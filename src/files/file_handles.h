@@ -3,35 +3,13 @@
 // closed and a file made on the way to a result that did not come is removed.
 #pragma once
 
+#include "os/unique_fd.h"
+
 #include <cstdio>
 #include <memory>
 #include <string>
 
 namespace qs40 {
-
-// An open file descriptor; the destructor closes it.
-class UniqueFd {
-public:
-    UniqueFd() = default;
-    explicit UniqueFd(int fd) : fd_(fd) {}
-    ~UniqueFd() { reset(); }
-    UniqueFd(UniqueFd&& other) noexcept : fd_(other.release()) {}
-    UniqueFd& operator=(UniqueFd&& other) noexcept;
-    UniqueFd(const UniqueFd&) = delete;
-    UniqueFd& operator=(const UniqueFd&) = delete;
-
-    int get() const { return fd_; }
-    bool valid() const { return fd_ >= 0; }
-    int release();
-    // Closes it now, ignoring the outcome (a descriptor only read from).
-    void reset();
-    // Closes it now; false, with errno set, when the close failed: written bytes may not have
-    // reached the file.
-    bool close();
-
-private:
-    int fd_ = -1;
-};
 
 struct StdioCloser {
     void operator()(std::FILE* file) const noexcept { std::fclose(file); }

@@ -1,7 +1,7 @@
 #include "device/d2xx/device_descriptions.h"
 #include "device/d2xx/event.h"
 #include "device/d2xx/tty_backend.h"
-#include "device/d2xx/unique_fd.h"
+#include "os/unique_fd.h"
 #include "device/link/usb_link.h"
 #include "fake_sysfs.h"
 #include "pty_pair.h"

@@ -9,7 +9,7 @@
 #pragma once
 
 #include "device/d2xx/d2xx.h"
-#include "device/d2xx/unique_fd.h"
+#include "os/unique_fd.h"
 
 #include <atomic>
 #include <condition_variable>
