@@ -2,7 +2,8 @@
 // channel has the height of one division to itself: D1 the lowest, D2 the one above. A frame
 // drawn alone takes the middle 24 codes of it; with the background shown the two frames share
 // it, 12 codes in each half (the background below, the current frame above, the other way
-// round after a swap). A trigger arrow on a digital source points at the middle of its part.
+// round after a swap). A trigger arrow on a digital source points just below the middle of the
+// frame's part.
 #pragma once
 
 namespace qs40 {
