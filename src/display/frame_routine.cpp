@@ -1,5 +1,6 @@
 #include "display/frame_routine.h"
 
+#include "display/digital_bands.h"
 #include "display/info_text.h"
 #include "display/window_caption.h"
 #include "scope/arith.h"
@@ -61,9 +62,11 @@ int fftStateFor(const ScopeState& state, const HeaderFields& header) {
     const bool pairs = header[kHdrPairs] != 0;
     int s = kFftNone;
     if (state.FFT_A1.View)
-        s = enough && (mask & 1) ? (pairs ? kFftPeakDetection : kFftA1) : kFftA1Unavailable;
+        s = enough && (mask & kPresentA1) ? (pairs ? kFftPeakDetection : kFftA1)
+                                          : kFftA1Unavailable;
     if (state.FFT_A2.View)
-        s = enough && (mask & 2) ? (pairs ? kFftPeakDetection : kFftA2) : kFftA2Unavailable;
+        s = enough && (mask & kPresentA2) ? (pairs ? kFftPeakDetection : kFftA2)
+                                          : kFftA2Unavailable;
     return s;
 }
 
@@ -208,7 +211,6 @@ private:
         if (!pps || !(*pps < g_.width))
             return;
         const DrawMode mode = drawModeOf(in_.params.drawMode);
-        const bool swapped = in_.frames.swapped;
         auto draw = [&](SeriesIndex first, HeaderField fine, DrawMode m, ColorRef color,
                         double scale, int zero, int position) {
             Trace t = series(f, first);
@@ -222,13 +224,14 @@ private:
             t.subSampleOffset = bg_[fine] * 0.1 + remainder;
             r_.drawer_.draw(canvas_, surface(), t, bg_);
         };
+        const DigitalPlacement& digital = backgroundDigital();
         const CommonSection& c = st_.Common;
         if (c.CH_D2)
-            draw(kD2First, kHdrFineD2, digitalMode(mode), backgroundColors_.d2, 12, 0,
-                 swapped ? 50 : 34);
+            draw(kD2First, kHdrFineD2, digitalMode(mode), backgroundColors_.d2, digital.scale, 0,
+                 digital.positionD2);
         if (c.CH_D1)
-            draw(kD1First, kHdrFineD1, digitalMode(mode), backgroundColors_.d1, 12, 0,
-                 swapped ? 18 : 2);
+            draw(kD1First, kHdrFineD1, digitalMode(mode), backgroundColors_.d1, digital.scale, 0,
+                 digital.positionD1);
         if (c.CH_A2 && in_.params.voltsDivA2 > 0)
             draw(kA2First, kHdrFineA2, mode, backgroundColors_.a2,
                  static_cast<double>(bg_[kHdrVoltsDivA2]) / in_.params.voltsDivA2, bg_[kHdrZeroA2],
@@ -258,18 +261,14 @@ private:
             t.subSampleOffset = cur_[fine] * 0.1;
             r_.drawer_.draw(canvas_, surface(), t, cur_);
         };
-        // With a background shown the digital traces share their band with its digital traces.
-        const double digitalScale = backgroundShown_ ? 12 : 24;
-        int d1 = 4, d2 = 36;
-        if (backgroundShown_) {
-            d1 = in_.frames.swapped ? 2 : 18;
-            d2 = in_.frames.swapped ? 34 : 50;
-        }
+        const DigitalPlacement& digital = currentDigital();
         const CommonSection& c = st_.Common;
         if (c.CH_D2)
-            draw(kD2First, kHdrFineD2, digitalMode(mode), current_.d2, digitalScale, 0, d2);
+            draw(kD2First, kHdrFineD2, digitalMode(mode), current_.d2, digital.scale, 0,
+                 digital.positionD2);
         if (c.CH_D1)
-            draw(kD1First, kHdrFineD1, digitalMode(mode), current_.d1, digitalScale, 0, d1);
+            draw(kD1First, kHdrFineD1, digitalMode(mode), current_.d1, digital.scale, 0,
+                 digital.positionD1);
         if (c.CH_A2 && in_.params.voltsDivA2 > 0)
             draw(kA2First, kHdrFineA2, mode, current_.a2,
                  static_cast<double>(cur_[kHdrVoltsDivA2]) / in_.params.voltsDivA2,
@@ -353,19 +352,19 @@ private:
         int height = 0;
         ColorRef color = 0;
         switch (h[kHdrTrigSource]) {
-        case 1:
+        case kTrigSourceA1:
             height = zeroA1;
             color = colors.a1;
             break;
-        case 2:
+        case kTrigSourceA2:
             height = zeroA2;
             color = colors.a2;
             break;
-        case 3:
+        case kTrigSourceD1:
             height = heightD1;
             color = colors.d1;
             break;
-        case 4:
+        case kTrigSourceD2:
             height = heightD2;
             color = colors.d2;
             break;
@@ -378,21 +377,26 @@ private:
 
     void triggerArrows() {
         const ColorsSection& c = st_.Colors;
-        int currentD1 = 15, currentD2 = 47;
-        int backgroundD1 = 7, backgroundD2 = 39;
         if (backgroundShown_) {
-            currentD1 = 23;
-            currentD2 = 55;
-            if (in_.frames.swapped) {
-                std::swap(currentD1, backgroundD1);
-                std::swap(currentD2, backgroundD2);
-            }
+            const DigitalPlacement& digital = backgroundDigital();
             const BackgroundLevels& levels = in_.frames.backgroundLevels;
-            triggerArrow(bg_, backgroundColors_, levels.A1_Zero, levels.A2_Zero, backgroundD1,
-                         backgroundD2);
+            triggerArrow(bg_, backgroundColors_, levels.A1_Zero, levels.A2_Zero, digital.arrowD1,
+                         digital.arrowD2);
         }
+        const DigitalPlacement& digital = currentDigital();
         triggerArrow(cur_, {c.CH_A1, c.CH_A2, c.CH_D1, c.CH_D2}, st_.Scope.A1_Zero,
-                     st_.Scope.A2_Zero, currentD1, currentD2);
+                     st_.Scope.A2_Zero, digital.arrowD1, digital.arrowD2);
+    }
+
+    // With a background shown the two frames share the digital bands: the background below,
+    // the current frame above, the other way round after a swap.
+    const DigitalPlacement& backgroundDigital() const {
+        return in_.frames.swapped ? kDigitalUpperHalf : kDigitalLowerHalf;
+    }
+    const DigitalPlacement& currentDigital() const {
+        if (!backgroundShown_)
+            return kDigitalAlone;
+        return in_.frames.swapped ? kDigitalLowerHalf : kDigitalUpperHalf;
     }
 
     void zeroMarks() {

@@ -4,6 +4,9 @@
 
 namespace qs40 {
 
+// Sample codes across the plot height: code 0 at the bottom edge, 255 at the top.
+inline constexpr int kPlotCodes = 256;
+
 struct PlotGeometry {
     bool smallPlot = false; // the paint box is at most 499 pixels wide
     int left = 30;          // x of the grid's left edge
@@ -15,8 +18,8 @@ struct PlotGeometry {
 
     int divisionWidth() const { return width / 10; }
     int divisionHeight() const { return height / 8; }
-    double xScale() const { return width * 0.002; }  // pixels per marker unit (0..500)
-    double yScale() const { return height / 256.0; } // pixels per sample code
+    double xScale() const { return width * 0.002; }               // pixels per marker unit (0..500)
+    double yScale() const { return height / double{kPlotCodes}; } // pixels per sample code
 };
 
 } // namespace qs40

@@ -22,7 +22,7 @@ int coord(double v) {
 
 // The screen y of a height in sample codes.
 int codeY(const PlotGeometry& g, double code) {
-    return coord(g.top + roundHalfAway((255.0 - code) * g.yScale()));
+    return coord(g.top + roundHalfAway((kPlotCodes - 1 - code) * g.yScale()));
 }
 
 void debugText(Canvas& canvas, int x, int y, std::int64_t value, ColorRef color) {
@@ -115,7 +115,7 @@ void drawMarkerLines(Canvas& canvas, const PlotGeometry& g, const ScopeState& st
 void drawTriggerLevelMark(Canvas& canvas, const PlotGeometry& g, const ScopeState& state,
                           double level, bool dragging, ColorRef color) {
     const std::int32_t rounded = roundToInt32(level);
-    const int c = std::clamp<std::int32_t>(rounded, 0, 255);
+    const int c = std::clamp<std::int32_t>(rounded, 0, kPlotCodes - 1);
     const int y = codeY(g, c);
     const int r = g.left + g.width;
 
@@ -140,8 +140,8 @@ void drawTriggerArrow(Canvas& canvas, const PlotGeometry& g, int height,
                       ColorRef color) {
     const std::int32_t source = header[kHdrTrigSource];
     std::int64_t a = height;
-    if (source == 1 || source == 2) {
-        const bool a1 = source == 1;
+    if (analogTrigSource(source)) {
+        const bool a1 = source == kTrigSourceA1;
         const std::int64_t current = a1 ? volts.a1 : volts.a2;
         if (current <= 0)
             return;
@@ -150,7 +150,7 @@ void drawTriggerArrow(Canvas& canvas, const PlotGeometry& g, int height,
         const double voltsAtCapture = header[a1 ? kHdrVoltsDivA1 : kHdrVoltsDivA2];
         a += roundToInt32((levelAtCapture - zeroAtCapture) * voltsAtCapture /
                           static_cast<double>(current));
-    } else if (source != 3 && source != 4) {
+    } else if (!digitalTrigSource(source)) {
         return;
     }
 
@@ -159,7 +159,7 @@ void drawTriggerArrow(Canvas& canvas, const PlotGeometry& g, int height,
     const int b = g.top + g.height;
     canvas.setPenColor(color);
     canvas.setBrushColor(color);
-    if (a >= 256) {
+    if (a >= kPlotCodes) {
         const std::array<Point, 3> up{{{r + 2, t - 8}, {r + 5, t - 5}, {r - 1, t - 5}}};
         canvas.polygon(up);
     } else if (a < 0) {

@@ -65,7 +65,7 @@ void TraceDrawer::draw(Canvas& canvas, const TraceSurface& surface, const Trace&
         !std::isfinite(trace.pixelsPerSample * trace.subSampleOffset) ||
         !std::isfinite(trace.scale))
         return;
-    const double pixelsPerCount = surface.height / 256.0;
+    const double pixelsPerCount = surface.height / double{kPlotCodes};
     const Columns columns = gather(surface, trace, pixelsPerCount, header);
     drawColumns(canvas, surface, trace, columns);
 }

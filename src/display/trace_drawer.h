@@ -8,6 +8,7 @@
 #pragma once
 
 #include "display/canvas.h"
+#include "display/plot_geometry.h"
 #include "scope/frame.h"
 #include "scope/scope_state.h"
 
@@ -22,7 +23,7 @@ struct TraceSurface {
     int originX = 0; // plot left
     int originY = 0; // plot top
     int width = 0;   // W: pixels across the grid
-    int height = 0;  // H: pixels across 256 sample codes
+    int height = 0;  // H: pixels across the plot's kPlotCodes sample codes
     std::int64_t timeDivNs = 0;
     ColorRef background = 0; // the roll gap fades towards it
 };

@@ -33,12 +33,12 @@ enum HeaderField : int {
     kHdrRoll = 10,         // roll frame
     kHdrPairs = 11,        // peak-detect pairs
     kHdrTrigLevel = 12,    // trigger level 0..255 of the triggering analog channel
-    kHdrTrigSource = 13,   // 0 none, 1 A1, 2 A2, 3 D1, 4 D2
+    kHdrTrigSource = 13,   // FrameTrigSource
     kHdrFineA1 = 14,       // fine trigger offsets in tenths of a sample: A1, A2, D1, D2
     kHdrFineA2 = 15,
     kHdrFineD1 = 16,
     kHdrFineD2 = 17,
-    kHdrChannels = 18,     // bit 0 A1, bit 1 A2, bit 2 D1, bit 3 D2 present
+    kHdrChannels = 18,     // kPresentA1 .. kPresentD2
     kHdrGenSecond = 19,    // generator sweep span at capture
     kHdrGenFrequency = 20, // generator frequency at capture
     kHdrFmRange = 21,      // frequency-meter range byte
@@ -51,6 +51,28 @@ enum HeaderField : int {
     kHdrPeakToPeakA2 = 28,
     kHdrFrameCounter = 39, // decoded-frame counter
 };
+
+// Field 13: the channel a frame was triggered on.
+enum FrameTrigSource : std::int32_t {
+    kTrigSourceNone = 0, // free running, or no trigger reference in the frame
+    kTrigSourceA1 = 1,
+    kTrigSourceA2 = 2,
+    kTrigSourceD1 = 3,
+    kTrigSourceD2 = 4,
+};
+
+inline constexpr bool analogTrigSource(std::int32_t source) {
+    return source == kTrigSourceA1 || source == kTrigSourceA2;
+}
+inline constexpr bool digitalTrigSource(std::int32_t source) {
+    return source == kTrigSourceD1 || source == kTrigSourceD2;
+}
+
+// Field 18: the channels present in the frame.
+inline constexpr std::int32_t kPresentA1 = 0x01;
+inline constexpr std::int32_t kPresentA2 = 0x02;
+inline constexpr std::int32_t kPresentD1 = 0x04;
+inline constexpr std::int32_t kPresentD2 = 0x08;
 
 // The eight series in their order.
 enum SeriesIndex : int {

@@ -110,7 +110,7 @@ bool equalsNoCase(std::string_view a, std::string_view b) {
 
 // Calls f with a reference to the state field that holds the group's selection.
 template <class State, class F>
-decltype(auto) withGroupField(State& s, GroupId id, F&& f) {
+constexpr decltype(auto) withGroupField(State& s, GroupId id, F&& f) {
     switch (id) {
     case GroupId::TimeDiv: return f(s.Scope.TimeDiv);
     case GroupId::VoltsDiv_A1: return f(s.Scope.VoltsDiv_A1);
@@ -126,9 +126,73 @@ decltype(auto) withGroupField(State& s, GroupId id, F&& f) {
     case GroupId::Max_FPS: return f(s.Common.Max_FPS);
     case GroupId::FreqMeter: return f(s.Common.FreqMeter);
     case GroupId::DrawMode: return f(s.Common.DrawMode);
+    case GroupId::Count: break;
     }
     throw std::invalid_argument("unknown group");
 }
+
+// The table against its enum, checked while compiling. Row i describes GroupId i, so that a group
+// added to one and not the other, or a row out of place, fails the build. A group's kind fits
+// the field that holds its selection: an exclusive group always has one (a plain value), the
+// others may have none (an optional). Every group has members, and no two of its keys differ
+// only in letter case (files find them ignoring case).
+
+// The sections that hold selections: unlike the whole state they can be built while compiling.
+struct GroupSections {
+    ScopeSection Scope;
+    TriggerSection Trigger;
+    GeneratorSection Generator;
+    CommonSection Common;
+};
+
+template <class E>
+constexpr bool mayBeNone(const std::optional<E>&) {
+    return true;
+}
+template <class E>
+constexpr bool mayBeNone(const E&) {
+    return false;
+}
+
+constexpr char lowerAscii(char c) {
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+constexpr bool sameKey(std::string_view a, std::string_view b) {
+    if (a.size() != b.size())
+        return false;
+    for (std::size_t i = 0; i < a.size(); ++i)
+        if (lowerAscii(a[i]) != lowerAscii(b[i]))
+            return false;
+    return true;
+}
+
+constexpr bool keysDistinct(std::span<const GroupMember> members) {
+    for (std::size_t i = 0; i < members.size(); ++i) {
+        if (members[i].key.empty())
+            return false;
+        for (std::size_t j = 0; j < i; ++j)
+            if (sameKey(members[i].key, members[j].key))
+                return false;
+    }
+    return true;
+}
+
+constexpr bool groupTableFitsItsEnum() {
+    GroupSections sections;
+    for (std::size_t i = 0; i < std::size(kGroups); ++i) {
+        const GroupDef& g = kGroups[i];
+        if (static_cast<std::size_t>(g.id) != i || g.members.empty() || !keysDistinct(g.members))
+            return false;
+        const bool optional =
+            withGroupField(sections, g.id, [](const auto& field) { return mayBeNone(field); });
+        if (optional != (g.kind != GroupKind::Exclusive))
+            return false;
+    }
+    return true;
+}
+static_assert(std::size(kGroups) == kGroupCount);
+static_assert(groupTableFitsItsEnum(), "the group table does not follow GroupId");
 
 bool validMember(GroupId id, int member) {
     return member >= 0 && static_cast<std::size_t>(member) < groupDef(id).members.size();

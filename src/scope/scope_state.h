@@ -71,11 +71,13 @@ enum class GroupKind : std::uint8_t {
     RadioMenu, // normally one checked; loading may leave none
 };
 
+// The groups in the order of their table (groupDef). Count is no group: it counts them.
 enum class GroupId : std::uint8_t {
     TimeDiv, VoltsDiv_A1, VoltsDiv_A2, TrigSource, GenRange, GenWave, GenMode,
     Probe_A1, Probe_A2, Sampling, Divisions, Max_FPS, FreqMeter, DrawMode,
+    Count
 };
-inline constexpr int kGroupCount = 14;
+inline constexpr int kGroupCount = static_cast<int>(GroupId::Count);
 
 struct GroupMember {
     std::string_view key;     // configuration key of the member

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "device/link/protocol_layout.h"
 #include "sim/waveform.h"
 
 namespace qs40::sim {
@@ -203,7 +204,7 @@ std::optional<AcquiredFrame> Acquisition::triggeredFrame(SimTime now) {
             return std::nullopt;
         armed_ = false;
         AcquiredFrame f = record(freeTriggerIndex(deadline));
-        f.streamFlags = 0x04; // no trigger reference
+        f.streamFlags = tail_bit::kNoTrigger;
         f.truth.armedAt = armedAt_;
         nextRecord_ = f.completeAt;
         return f;
@@ -245,7 +246,8 @@ AcquiredFrame Acquisition::rollFrame(SimTime now) {
     AcquiredFrame f;
     f.samples = ring_;
     const bool complete = m > 0 && taken >= m;
-    f.streamFlags = static_cast<std::uint8_t>(0x01 | (complete ? 0x02 : 0) | 0x04);
+    f.streamFlags = static_cast<std::uint8_t>(
+        tail_bit::kStream | (complete ? tail_bit::kStreamComplete : 0) | tail_bit::kNoTrigger);
     f.writePointer = static_cast<std::uint16_t>(m > 0 ? (taken % m) * perPosition_ : 0);
     f.triggerPointer = 0;
     f.completeAt = now;
@@ -262,7 +264,7 @@ std::optional<AcquiredFrame> Acquisition::take(SimTime now) {
         return triggeredFrame(now);
     const SimTime earliest = std::max(now, nextRecord_) + dt_ * prePositions_;
     AcquiredFrame f = record(freeTriggerIndex(earliest));
-    f.streamFlags = 0x04;
+    f.streamFlags = tail_bit::kNoTrigger;
     f.truth.armedAt = earliest;
     nextRecord_ = f.completeAt;
     return f;

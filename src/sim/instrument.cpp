@@ -199,7 +199,7 @@ void Instrument::sendStatus(SimTime t) {
 void Instrument::sendFrame(const AcquiredFrame& f, SimTime t) {
     const InstrumentSettings s = registers_.settings();
     const FrameTail tail = buildFrameTail(f, s, config_.variantCode);
-    const auto header = static_cast<std::uint8_t>(kFrameHeaderBit | (s.runBits & 0x0F));
+    const auto header = static_cast<std::uint8_t>(kFrameHeaderBit | (s.runBits & kHeaderChannels));
     const std::size_t n = static_cast<std::size_t>(s.recordLength());
     const std::size_t length = frameSampleLength(header, s.recordLength(), s.paired());
     std::vector<std::uint8_t> samples;

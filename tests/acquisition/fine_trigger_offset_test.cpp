@@ -44,13 +44,11 @@ TEST(FineTriggerOffset, AtFullRateTheInterpolatedCrossingIsSearchedInTenths) {
         if (sincInterpolate(rising, kPre, k, kLength) > 131)
             expected = k;
     EXPECT_EQ(t, expected);
-    EXPECT_GE(t, 3); // 128 + 1 per tenth crosses 131 near the fourth tenth
-    EXPECT_LE(t, 5);
+    EXPECT_EQ(t, 4); // the ramp interpolates to 128 + 1 per tenth: 132 is the first above 131
 
     const auto falling = ramp(-10);
     const std::int32_t f = fineTriggerOffset(analogAtFullRate(falling, true));
-    EXPECT_GE(f, 3); // 128 - 1 per tenth falls below 125 near the fourth tenth
-    EXPECT_LE(f, 5);
+    EXPECT_EQ(f, 4); // 128 - 1 per tenth: 124 is the first below 125
 }
 
 TEST(FineTriggerOffset, AtFullRateNoCrossingGivesTen) {

@@ -100,14 +100,15 @@ TEST(ScopeThreadLoop, ADisplayRequestRunsTheCallbackThroughTheSyncPort) {
         sync.runPending();
         return frames.load() > 0;
     }));
-    thread.stop();
-    EXPECT_TRUE(thread.leftLoop());
+    thread.requestStop();
+    EXPECT_TRUE(waitFor([&] { return thread.leftLoop(); }));
+    thread.join();
     // Without a link the thread touched nothing on the device.
     EXPECT_TRUE(p.d2xx.calls.empty());
 }
 
 // The GUI thread stops serving events and joins: the worker waiting in the synchronised call
-// is released and leaves its loop.
+// is released by the stop request alone and leaves its loop, so the join cannot hang.
 TEST(ScopeThreadLoop, StopReleasesAWorkerWaitingForTheGuiThread) {
     Parts p;
     SyncQueue sync; // nobody serves it
@@ -119,8 +120,10 @@ TEST(ScopeThreadLoop, StopReleasesAWorkerWaitingForTheGuiThread) {
     p.link.displayRequest = true;
     p.wake.set();
     ASSERT_TRUE(waitFor([&] { return sync.hasPending(); }));
-    thread.stop();
-    EXPECT_TRUE(thread.leftLoop());
+    EXPECT_FALSE(thread.leftLoop()); // waiting for the GUI thread
+    thread.requestStop();
+    EXPECT_TRUE(waitFor([&] { return thread.leftLoop(); }));
+    thread.join();
     EXPECT_EQ(frames.load(), 0);
 }
 
@@ -130,9 +133,10 @@ TEST(ScopeThreadLoop, StopsWhileIdle) {
     Scope_Thread thread(p.with(sync), {});
     thread.start();
     std::this_thread::sleep_for(30ms); // a few rounds of waiting on the wake event
+    EXPECT_FALSE(thread.leftLoop());
     thread.requestStop();
+    EXPECT_TRUE(waitFor([&] { return thread.leftLoop(); }));
     thread.join();
-    EXPECT_TRUE(thread.leftLoop());
 }
 
 } // namespace

@@ -66,9 +66,10 @@ TEST(SyncQueue, RefusingReleasesAWaitingWorkerWithoutRunningItsFunction) {
         returned = true;
     });
     ASSERT_TRUE(waitFor([&] { return queue.hasPending(); }));
+    EXPECT_FALSE(returned.load()); // waiting for a GUI thread that never comes
     queue.refuseCalls();
+    EXPECT_TRUE(waitFor([&] { return returned.load(); })); // the refusal alone releases it
     worker.join();
-    EXPECT_TRUE(returned.load());
     EXPECT_FALSE(result);
     EXPECT_FALSE(ran.load());
     EXPECT_FALSE(queue.runPending()); // nothing is left to run

@@ -720,6 +720,8 @@ TEST(InfoText, HostileHeadersDrawWithoutFault) {
                     for (const auto& t : c.texts) {
                         EXPECT_EQ(t.text.find("NaN"), std::string::npos)
                             << t.text << " fft " << fft << " value " << v;
+                        EXPECT_EQ(t.text.find("INF"), std::string::npos)
+                            << t.text << " fft " << fft << " value " << v;
                     }
                 }
             }

@@ -235,10 +235,12 @@ TEST(Spectrum, SizeSettingDecidesTheCountsWritten) {
         const Result r = run(size, 1, 0, s, kOneVolt, linearFrame(40000));
         EXPECT_TRUE(r.valid);
         for (int k = 0; k < kSpectrumEntries; ++k) {
-            if (k < bins)
+            if (k < bins) { // a count, not the mark of an entry without one
                 ASSERT_GE(r.counts[at(k)], 0) << "size " << size << " bin " << k;
-            else
+                ASSERT_NE(r.counts[at(k)], kNone) << "size " << size << " bin " << k;
+            } else {
                 ASSERT_EQ(r.counts[at(k)], kNone) << "size " << size << " entry " << k;
+            }
         }
     }
 }
@@ -446,8 +448,10 @@ TEST(Spectrum, ExtremeSampleValuesStayFinite) {
     EXPECT_TRUE(r.valid);
     EXPECT_TRUE(std::isfinite(r.level));
     EXPECT_TRUE(std::isfinite(r.frequency));
-    for (int k = 0; k < 16384; ++k)
-        ASSERT_GE(r.counts[at(k)], 0);
+    for (int k = 0; k < 16384; ++k) {
+        ASSERT_GE(r.counts[at(k)], 0) << k;
+        ASSERT_NE(r.counts[at(k)], kNone) << k;
+    }
 }
 
 } // namespace

@@ -89,7 +89,9 @@ TEST_F(FpgaImageTest, MissingExplicitFileIsAnError) {
 }
 
 TEST_F(FpgaImageTest, ExecutableDirIsTheFolderOfThisTest) {
-    EXPECT_TRUE(fs::exists(executableDir()));
+    const fs::path found = executableDir();
+    ASSERT_FALSE(found.empty());
+    EXPECT_TRUE(fs::equivalent(found, QS40_TEST_EXE_DIR)) << found;
 }
 
 } // namespace

@@ -9,16 +9,26 @@
 #include <span>
 
 #include "device/link/protocol_packet.h"
+#include "scope/frame.h"
 
 namespace qs40 {
 
-// The constant in use for a TDC: the valid range is 12..27 steps per 10 ns, else 20.
+// Offsets are in tenths of a sample; a frame without pairs has its own offset of half a sample.
+inline constexpr int kTenthsPerSample = 10;
+inline constexpr std::int32_t kHalfSampleTenths = kTenthsPerSample / 2;
+
+// TDC steps per 10 ns that an instrument may report; outside them the nominal value is used.
+inline constexpr std::uint8_t kMinTdcConstant = 12;
+inline constexpr std::uint8_t kMaxTdcConstant = 27;
+inline constexpr std::uint8_t kNominalTdcConstant = 20;
+
+// The constant in use for a TDC.
 inline constexpr std::uint8_t usableTdcConstant(std::uint8_t c) {
-    return c >= 12 && c <= 27 ? c : 20;
+    return c >= kMinTdcConstant && c <= kMaxTdcConstant ? c : kNominalTdcConstant;
 }
 
 struct FineOffsetInputs {
-    int source = 0;                           // field 13: 0 none, 1 A1, 2 A2, 3 D1, 4 D2
+    int source = kTrigSourceNone;             // field 13
     bool falling = false;                     // tail byte 1 bit 4
     bool pairs = false;                       // peak-detect pairs
     std::uint32_t divider = 1;                // 0 is taken as 1

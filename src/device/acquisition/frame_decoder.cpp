@@ -11,20 +11,37 @@ namespace qs40 {
 
 namespace {
 
-constexpr std::uint8_t kPresentA1 = 0x01;
-constexpr std::uint8_t kPresentA2 = 0x02;
-constexpr std::uint8_t kPresentD1 = 0x04;
-constexpr std::uint8_t kPresentD2 = 0x08;
+// The presence bits of the tail and of the frame packet's header are the channel mask of field 18.
+static_assert(kPresentA1 == kHeaderA1 && kPresentA2 == kHeaderA2 && kPresentD1 == kHeaderD1 &&
+              kPresentD2 == kHeaderD2 && tail_bit::kDataPresent == kHeaderChannels);
+
+// Codes at or above this one are clipped: a channel touching it has no peak-to-peak.
+constexpr std::int32_t kClippedCode = 254;
+constexpr std::int32_t kMaxTriggerLevel = 255;
+
+// Digital bits travel four to a byte, in its low nibble.
+constexpr int kDigitalBitsPerByte = 4;
 
 // Paired mode carries at most one analog and one digital channel; the routing bits say which.
 std::uint8_t presentChannels(const FrameTail& tail) {
-    std::uint8_t present = tail[tail_field::kDataPresent] & 0x0F;
+    namespace tb = tail_bit;
+    std::uint8_t present = tail[tail_field::kDataPresent] & tb::kDataPresent;
     const std::uint8_t routing = tail[tail_field::kRouting];
-    if (routing & 0x01) {
-        present &= static_cast<std::uint8_t>((routing & 0x02) ? ~kPresentA1 : ~kPresentA2);
-        present &= static_cast<std::uint8_t>((routing & 0x04) ? ~kPresentD1 : ~kPresentD2);
+    if (routing & tb::kPaired) {
+        present &=
+            static_cast<std::uint8_t>((routing & tb::kAnalogIsA2) ? ~kPresentA1 : ~kPresentA2);
+        present &=
+            static_cast<std::uint8_t>((routing & tb::kDigitalIsD2) ? ~kPresentD1 : ~kPresentD2);
     }
     return present;
+}
+
+// The source a triggered frame names: digital or analog, first or second channel.
+FrameTrigSource triggerSource(std::uint8_t triggerFlags) {
+    const bool second = triggerFlags & tail_bit::kSecondSource;
+    if (triggerFlags & tail_bit::kDigitalSource)
+        return second ? kTrigSourceD2 : kTrigSourceD1;
+    return second ? kTrigSourceA2 : kTrigSourceA1;
 }
 
 int countBits(std::uint8_t v) {
@@ -61,7 +78,8 @@ LevelStats levelStatistics(const std::int32_t* first, const std::int32_t* second
     }
     LevelStats s;
     s.sum = static_cast<std::int32_t>(sum / 2);
-    if (valid != 0 && lowest != kNoSample && highest != INT32_MIN && lowest > 0 && highest < 254)
+    if (valid != 0 && lowest != kNoSample && highest != INT32_MIN && lowest > 0 &&
+        highest < kClippedCode)
         s.peakToPeak = highest - lowest;
     return s;
 }
@@ -97,16 +115,17 @@ FrameDecoder::FrameDecoder() : work_(new std::int32_t[kChannels * kMaxSamples]) 
 DecodeResult FrameDecoder::readLayout(const FrameTail& tail, std::int32_t n, bool scrollDisplay,
                                       Layout& f) {
     namespace tf = tail_field;
+    namespace tb = tail_bit;
     if (n <= 0 || n > kMaxSamples)
         return DecodeResult::BadRecordLength;
     const std::uint8_t flags = tail[tf::kStreamFlags];
-    f.stream = flags & 0x01;
-    f.complete = flags & 0x02;
-    f.noTrigger = flags & 0x04;
+    f.stream = flags & tb::kStream;
+    f.complete = flags & tb::kStreamComplete;
+    f.noTrigger = flags & tb::kNoTrigger;
     f.triggerFlags = tail[tf::kTriggerFlags];
-    f.pairs = f.triggerFlags & 0x01;
-    f.falling = f.triggerFlags & 0x10;
-    f.roll = tail[tf::kRoll] & 0x01;
+    f.pairs = f.triggerFlags & tb::kPairs;
+    f.falling = f.triggerFlags & tb::kFalling;
+    f.roll = tail[tf::kRoll] & tb::kRollMode;
     f.perPosition = f.pairs ? 2 : 1;
     const std::int32_t pre = readLe16(&tail[tf::kPreLength]);
     const std::int32_t post = readLe16(&tail[tf::kPostLength]);
@@ -174,12 +193,12 @@ void FrameDecoder::unpack(const ReceivedFrame& frame, const Layout& f, std::int3
         if (a2)
             a2[i] = *p++;
         pending += perSample;
-        if (pending < 4)
+        if (pending < kDigitalBitsPerByte)
             continue;
         pending = 0;
         const std::uint8_t b = *p++;
-        for (int bit = 3; bit >= 0; --bit) {
-            const int which = perSample == 2 ? (3 - bit) & 1 : 0;
+        for (int bit = kDigitalBitsPerByte - 1; bit >= 0; --bit) {
+            const int which = perSample == 2 ? (kDigitalBitsPerByte - 1 - bit) & 1 : 0;
             dig[which][next[which]++] = (b >> bit) & 1;
         }
     }
@@ -232,8 +251,9 @@ DecodeResult FrameDecoder::decode(const ReceivedFrame& frame, const DecodeInputs
         return r;
     const int analog = countBits(f.present & (kPresentA1 | kPresentA2));
     const int digital = countBits(f.present & (kPresentD1 | kPresentD2));
-    const std::size_t needed = static_cast<std::size_t>(n) * static_cast<std::size_t>(analog) +
-                               static_cast<std::size_t>(n) * static_cast<std::size_t>(digital) / 4;
+    const std::size_t needed =
+        static_cast<std::size_t>(n) * static_cast<std::size_t>(analog) +
+        static_cast<std::size_t>(n) * static_cast<std::size_t>(digital) / kDigitalBitsPerByte;
     if (needed > frame.samples.size())
         return DecodeResult::ShortSamples;
 
@@ -282,24 +302,23 @@ DecodeResult FrameDecoder::decode(const ReceivedFrame& frame, const DecodeInputs
     h[kHdrFmCount2] = static_cast<std::int32_t>(in.freqCount2);
     h[kHdrFmTime] = in.freqTime;
 
-    int source = 0;
-    if (params.triggerCount != 0 && !f.noTrigger)
-        source = 1 + ((f.triggerFlags & 0x02) ? 2 : 0) + ((f.triggerFlags & 0x04) ? 1 : 0);
+    const FrameTrigSource source =
+        params.triggerCount != 0 && !f.noTrigger ? triggerSource(f.triggerFlags) : kTrigSourceNone;
     h[kHdrTrigSource] = source;
-    if (source == 1)
+    if (source == kTrigSourceA1)
         h[kHdrTrigLevel] = roundToInt32(in.snapshot.Lev_A1);
-    else if (source == 2)
+    else if (source == kTrigSourceA2)
         h[kHdrTrigLevel] = roundToInt32(in.snapshot.Lev_A2);
-    h[kHdrTrigLevel] = std::clamp(h[kHdrTrigLevel], 0, 255);
+    h[kHdrTrigLevel] = std::clamp(h[kHdrTrigLevel], 0, kMaxTriggerLevel);
 
     h[kHdrFrameCounter] = static_cast<std::int32_t>(
         static_cast<std::uint32_t>(h[kHdrFrameCounter]) + 1u); // wraps instead of overflowing
-    const std::int32_t noOffset = f.pairs ? 0 : 5;
+    const std::int32_t noOffset = f.pairs ? 0 : kHalfSampleTenths;
     for (int field = kHdrFineA1; field <= kHdrFineD2; ++field)
         h[field] = noOffset;
 
-    const std::uint8_t tdcCount = tail[tf::kTdcCount] & 0x1F;
-    if (source != 0) {
+    const std::uint8_t tdcCount = tail[tf::kTdcCount] & tail_bit::kTdcCount;
+    if (source != kTrigSourceNone) {
         FineOffsetInputs o;
         o.source = source;
         o.falling = f.falling;
@@ -311,8 +330,9 @@ DecodeResult FrameDecoder::decode(const ReceivedFrame& frame, const DecodeInputs
         o.tdcCount = tdcCount;
         o.thresholds = params.thresholds;
         o.tdc = in.tdc;
-        if (source <= 2)
-            o.series = data.series[static_cast<std::size_t>(source == 1 ? kA1First : kA2First)];
+        if (analogTrigSource(source))
+            o.series = data.series[static_cast<std::size_t>(source == kTrigSourceA1 ? kA1First
+                                                                                    : kA2First)];
         o.pre = f.pre;
         o.length = f.length;
         h[kHdrFineA1] = h[kHdrFineA2] = fineTriggerOffset(o);

@@ -40,6 +40,7 @@ inline constexpr std::uint8_t kHeaderA1 = 0x01;
 inline constexpr std::uint8_t kHeaderA2 = 0x02;
 inline constexpr std::uint8_t kHeaderD1 = 0x04;
 inline constexpr std::uint8_t kHeaderD2 = 0x08;
+inline constexpr std::uint8_t kHeaderChannels = kHeaderA1 | kHeaderA2 | kHeaderD1 | kHeaderD2;
 
 // Decoded tail byte positions.
 namespace tail_field {
@@ -59,6 +60,29 @@ inline constexpr std::size_t kTdcCount = 46;    // bits 0..4
 inline constexpr std::size_t kVariantCode = 66; // 2 bytes
 inline constexpr std::size_t kSequence = 69;
 } // namespace tail_field
+
+// Bits of the decoded tail bytes, by the byte they live in.
+namespace tail_bit {
+// tail_field::kStreamFlags
+inline constexpr std::uint8_t kStream = 0x01;         // roll data with a moving write pointer
+inline constexpr std::uint8_t kStreamComplete = 0x02; // the ring has been filled once
+inline constexpr std::uint8_t kNoTrigger = 0x04;      // no trigger reference in this frame
+// tail_field::kTriggerFlags
+inline constexpr std::uint8_t kPairs = 0x01;         // peak-detect pairs: two entries a position
+inline constexpr std::uint8_t kDigitalSource = 0x02; // triggered on D1 or D2
+inline constexpr std::uint8_t kSecondSource = 0x04;  // triggered on A2 or D2
+inline constexpr std::uint8_t kFalling = 0x10;       // slope: set for the falling edge
+// tail_field::kRouting
+inline constexpr std::uint8_t kPaired = 0x01;      // at most one analog and one digital channel
+inline constexpr std::uint8_t kAnalogIsA2 = 0x02;  // in paired mode: the analog channel is A2
+inline constexpr std::uint8_t kDigitalIsD2 = 0x04; // in paired mode: the digital channel is D2
+// tail_field::kDataPresent: A1, A2, D1, D2 in bits 0..3, as in the frame packet's header
+inline constexpr std::uint8_t kDataPresent = 0x0F;
+// tail_field::kRoll
+inline constexpr std::uint8_t kRollMode = 0x01;
+// tail_field::kTdcCount
+inline constexpr std::uint8_t kTdcCount = 0x1F;
+} // namespace tail_bit
 
 // The largest record length the host asks for (paired mode).
 inline constexpr std::int32_t kMaxRecordLength = 20000;
@@ -82,7 +106,7 @@ inline constexpr std::size_t frameSampleLength(std::uint8_t header, std::int32_t
 
 // The longest sample stretch any valid frame has: four channels, N = 20000, not paired.
 inline constexpr std::size_t kMaxFrameSampleLength =
-    frameSampleLength(0x8F, kMaxRecordLength, false);
+    frameSampleLength(kFrameHeaderBit | kHeaderChannels, kMaxRecordLength, false);
 static_assert(kMaxFrameSampleLength == 50000);
 
 } // namespace qs40
