@@ -7,8 +7,8 @@
 #include <thread>
 #include <vector>
 
-#include "../device/fake_d2xx.h"
-#include "../device/scripted_ui.h"
+#include "../fake_d2xx.h"
+#include "../scripted_ui.h"
 #include "device/acquisition/scope_thread.h"
 #include "device/acquisition/sync_queue.h"
 

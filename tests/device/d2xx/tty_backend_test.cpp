@@ -5,7 +5,7 @@
 #include "device/link/usb_link.h"
 #include "fake_sysfs.h"
 #include "pty_pair.h"
-#include "scripted_ui.h"
+#include "../scripted_ui.h"
 
 #include <gtest/gtest.h>
 

@@ -2,8 +2,8 @@
 #include "device/d2xx/event.h"
 #include "device/link/usb_link.h"
 #include "device/link/usb_texts.h"
-#include "fake_d2xx.h"
-#include "scripted_ui.h"
+#include "../fake_d2xx.h"
+#include "../scripted_ui.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>

@@ -6,7 +6,7 @@
 #include "device/link/protocol_codec.h"
 #include "device/link/protocol_packet.h"
 #include "device/link/protocol_session.h"
-#include "fake_d2xx.h"
+#include "scripted_channel.h"
 #include "wire_builders.h"
 
 namespace qs40 {

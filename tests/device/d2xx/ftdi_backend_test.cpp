@@ -7,7 +7,7 @@
 #include "device/d2xx/ftdi_backend.h"
 #include "device/link/usb_link.h"
 #include "scripted_ftdi.h"
-#include "scripted_ui.h"
+#include "../scripted_ui.h"
 
 #include <gtest/gtest.h>
 

@@ -16,7 +16,7 @@
 #include "device/link/protocol_session.h"
 #include "device/d2xx/tty_backend.h"
 #include "device/link/usb_link.h"
-#include "scripted_ui.h"
+#include "../scripted_ui.h"
 #include "sim/device_choice.h"
 #include "sim/pty_server.h"
 #include "sim/sim_d2xx.h"

@@ -4,8 +4,8 @@
 
 #include <algorithm>
 
-#include "../device/fake_d2xx.h"
-#include "../device/scripted_ui.h"
+#include "../fake_d2xx.h"
+#include "../scripted_ui.h"
 #include "device/acquisition/link_watchdog.h"
 
 namespace qs40 {
