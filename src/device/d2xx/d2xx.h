@@ -1,6 +1,7 @@
 // The D2XX driver interface: the calls the program makes on the USB bridge, with the D2XX
 // status codes. Backends: the simulated instrument, a serial port (termios) and libftdi1.
-// Every backend keeps the promises below; tests/device/d2xx_contract_test.cpp holds them to it.
+// Every backend keeps the promises below; tests/device/d2xx/d2xx_contract_test.cpp holds them
+// to it.
 //
 // Statuses. Every call returns FT_OK or a non-zero status. A call that fails leaves its
 // outputs (counts, location, description, handle, events) at 0 or empty and does nothing.
