@@ -113,6 +113,7 @@ void AcquisitionSession::runWith(const AcquisitionSnapshot& snapshot, bool singl
 }
 
 void AcquisitionSession::sendPass() {
+    passAwaitingSend_ = true;
     runWith(pass_->snapshot, pass_->single);
 }
 
@@ -120,7 +121,6 @@ PassResult AcquisitionSession::runPass(const PassRequest& pass) {
     PassResult result;
     pass_ = &pass;
     passInterrupted_ = false;
-    flags_.frameArrived.store(false);
     const std::uint32_t loadsBefore = flags_.fpgaLoads.load();
     sendPass();
 
@@ -137,7 +137,14 @@ PassResult AcquisitionSession::runPass(const PassRequest& pass) {
             passInterrupted_ = true;
             sendPass();
         }
-        if (flags_.frameArrived.exchange(false) && pass.onFrame) {
+        if (passAwaitingSend_) {
+            // Until the thread has taken the pass's set, frames are still those of the set
+            // before; once it has, every frame decoded is taken with the pass's set.
+            if (!link_.sendParametersRequest.load()) {
+                passAwaitingSend_ = false;
+                flags_.frameArrived.store(false);
+            }
+        } else if (flags_.frameArrived.exchange(false) && pass.onFrame) {
             ++result.frames;
             bool enough = false;
             {

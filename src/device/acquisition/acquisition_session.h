@@ -54,8 +54,9 @@ struct SessionSetup {
 struct PassRequest {
     AcquisitionSnapshot snapshot; // sent as it is; its run bit decides whether frames come
     bool single = false;
-    // Every frame decoded while the pass waits, read under the frame sets' lock; true when the
-    // pass has what it needs. Frames decoded between two looks are not seen.
+    // Every frame decoded with the pass's set while the pass waits, read under the frame sets'
+    // lock; true when the pass has what it needs. Frames decoded between two looks are not
+    // seen, nor frames of the set before, still arriving until the thread sends the pass's.
     std::function<bool(const FrameData&)> onFrame;
     // Polled while waiting; true ends the pass (the user cancelled).
     std::function<bool()> cancelled;
@@ -183,6 +184,7 @@ private:
     Requests requests_{*this};
     const PassRequest* pass_ = nullptr; // the pass that runs, if any
     bool passInterrupted_ = false;
+    bool passAwaitingSend_ = false; // the pass's set is not sent yet
     PauseFunction pause_;
     bool open_ = false;
     std::uint64_t decodedBefore_ = 0; // totals of the seconds the watchdog has zeroed
