@@ -13,6 +13,7 @@ qs40_add_test(main_window_tests
     ${CMAKE_CURRENT_LIST_DIR}/main_window_language_test.cpp
     ${CMAKE_CURRENT_LIST_DIR}/main_window_layout_test.cpp
     ${CMAKE_CURRENT_LIST_DIR}/main_window_start_test.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/termination_signals_test.cpp
   LIBS qs40window Qt6::Test LABELS gui)
 target_include_directories(main_window_tests PRIVATE ${PROJECT_SOURCE_DIR}/tests/device)
 
