@@ -3,6 +3,7 @@
 #include "main/program_options.h"
 #include "main/qt_ui.h"
 #include "main/single_instance.h"
+#include "main/termination_signals.h"
 #include "device/link/fpga_image.h"
 #include "files/config_io.h"
 #include "files/config_location.h"
@@ -74,6 +75,7 @@ int run(QApplication& app, const qs40::ProgramOptions& options) {
     start.run = options.run;
 
     TQS4003MFrm window(std::move(start), *d2xx, nullptr, &instance);
+    const TerminationSignals termination;
     QObject::connect(&instance, &SingleInstance::handedOver, &window, &TQS4003MFrm::fileHandedOver);
     window.show();
     if (!options.screenshot.isEmpty()) {

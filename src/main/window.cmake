@@ -16,6 +16,7 @@ add_library(qs40window STATIC
   ${CMAKE_CURRENT_LIST_DIR}/program_options.cpp
   ${CMAKE_CURRENT_LIST_DIR}/qt_ui.cpp
   ${CMAKE_CURRENT_LIST_DIR}/single_instance.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/termination_signals.cpp
 )
 set_target_properties(qs40window PROPERTIES AUTOMOC ON)
 # Where the installed manual lies.

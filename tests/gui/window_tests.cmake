@@ -13,6 +13,7 @@ qs40_add_test(main_window_tests
     ${CMAKE_CURRENT_LIST_DIR}/main_window_language_test.cpp
     ${CMAKE_CURRENT_LIST_DIR}/main_window_layout_test.cpp
     ${CMAKE_CURRENT_LIST_DIR}/main_window_start_test.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/termination_signals_test.cpp
   LIBS qs40window Qt6::Test LABELS gui)
 target_include_directories(main_window_tests PRIVATE ${PROJECT_SOURCE_DIR}/tests/device)
 
@@ -27,3 +28,8 @@ qs40_add_test(main_window_acquisition_tests
 target_include_directories(main_window_acquisition_tests PRIVATE ${PROJECT_SOURCE_DIR}/tests/device)
 # The simulator's headers use Qt's keywords as names.
 target_compile_definitions(main_window_acquisition_tests PRIVATE QT_NO_KEYWORDS)
+
+# The long run of the window under faults: built, not run by the tests (scripts/soak runs it).
+add_executable(window_soak ${PROJECT_SOURCE_DIR}/tests/soak/window_soak.cpp)
+target_link_libraries(window_soak PRIVATE qs40window qs40sim qs40_warnings)
+target_compile_definitions(window_soak PRIVATE QT_NO_KEYWORDS)
