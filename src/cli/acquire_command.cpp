@@ -1,6 +1,7 @@
 // qs40-cli acquire: the configuration and the settings file as the window reads them, the
-// instrument opened and run as after the first paint, and the last accepted frame written by
-// the window's own save and export commands.
+// instrument opened as after the first paint, the variant it reports taken as the window's
+// calibration check takes it, then the run, and the last accepted frame written by the window's
+// own save and export commands.
 #include "cli/instrument_run.h"
 #include "cli/cli_commands.h"
 #include "cli/cli_ui.h"
@@ -8,6 +9,7 @@
 #include "device/link/fpga_image.h"
 #include "files/config_io.h"
 #include "files/config_location.h"
+#include "files/config_read.h"
 #include "files/config_texts.h"
 #include "files/data_file.h"
 #include "files/export_raw.h"
@@ -24,8 +26,10 @@
 #include <unistd.h>
 
 #include <array>
+#include <functional>
 #include <memory>
 #include <mutex>
+#include <optional>
 
 namespace qs40::cli {
 namespace {
@@ -76,14 +80,18 @@ std::string rawChannelName(RawChannel channel) {
     return kNames[static_cast<int>(channel)];
 }
 
-// The state the window has after its start-up: configuration (variant first), the variant of
-// the command line, the service switches and the variant's controls.
-int loadConfiguration(const CliOptions& o, const CliEnvironment& env, ScopeModel& model,
+// The configuration file's contents, kept to be read again for the instrument's variant.
+int loadConfiguration(const CliOptions& o, const CliEnvironment& env, IniFile& configuration,
                       std::ostream& err) {
     const bool named = !o.configFile.empty();
     const fs::path path = named ? fs::path(o.configFile) : defaultConfigurationFile(env.executable);
-    const ConfigReadResult result =
-        readConfigurationFile(path, model.state, ConfigMode::Configuration, true);
+    ConfigDocument document = loadConfigurationDocument(path);
+    ConfigReadResult& result = document.result;
+    // An empty file named here holds none of the sections either: no configuration at all.
+    if (named && result.status == ConfigReadStatus::Read && document.ini.sectionNames().empty()) {
+        result.status = ConfigReadStatus::Unusable;
+        result.problem = ConfigProblem::NoKnownSection;
+    }
     // A file named here must be read. The default one may be missing; when it is there but
     // cannot be read the run goes on, as the window does, and says so.
     if (named ? result.status != ConfigReadStatus::Read : result.kept()) {
@@ -93,21 +101,40 @@ int loadConfiguration(const CliOptions& o, const CliEnvironment& env, ScopeModel
             return failure(err, kExitBadInput, reason);
         err << "qs40-cli: " << reason << '\n';
     }
-    if (o.variant)
-        model.state.System.Device_Type_Code = *o.variant;
-    applyServiceSwitches(model.state, model.view);
-    applyVariantControls(model.state, model.view);
+    configuration = std::move(document.ini);
     return kExitOk;
 }
 
-int applySettingsFile(const std::string& path, ScopeModel& model, Ui& ui, std::ostream& err) {
+int checkSettingsFile(const std::string& path, std::ostream& err) {
     if (!isReadableFile(path))
         return failure(err, kExitBadInput, "cannot read the settings file " + path);
     if (!looksLikeSettings(IniFile::load(path)))
         return failure(err, kExitBadInput, path + " is not a settings file");
-    if (!openSettings(model.state, ui, path))
-        return kExitBadInput; // the box said why
     return kExitOk;
+}
+
+// The state the window has after its start-up, for a variant: the configuration read for that
+// variant (for the configuration's own when none is given), the service switches, the variant's
+// controls, then the settings file as "Open Settings" reads it. The model's objects stay where
+// they are: the instrument run refers to them.
+bool setUpModel(const IniFile& configuration, std::optional<std::int32_t> variant,
+                const std::string& settingsFile, ScopeModel& model, Ui& ui) {
+    model.state = ScopeState{};
+    model.params = AcquisitionParams{};
+    model.view = PanelView{};
+    ScopeState& state = model.state;
+    if (variant) {
+        // As the window's variant switch: the fields of the variant are taken from the file,
+        // the file's own code is not.
+        state.System.Device_Type_Code = *variant;
+        readConfiguration(configuration, state, ConfigMode::Configuration, false);
+        state.System.Device_Type_Code = *variant;
+    } else {
+        readConfiguration(configuration, state, ConfigMode::Configuration, true);
+    }
+    applyServiceSwitches(state, model.view);
+    applyVariantControls(state, model.view);
+    return settingsFile.empty() || openSettings(state, ui, settingsFile); // a box says why not
 }
 
 // What the variant lacks cannot be asked of it.
@@ -157,26 +184,69 @@ int checkCompanionsFree(const CliOptions& o, std::ostream& err) {
 
 std::string timeoutReason(const CliOptions& o, const InstrumentRun& run) {
     const std::string within = " within " + o.timeoutText + " s";
-    if (!run.linkUp())
+    if (!run.instrumentVariant())
         return "time-out: the instrument did not come up" + within;
     if (o.single)
         return "time-out: the single shot did not complete" + within;
-    return "time-out: " + std::to_string(run.framesAccepted()) + " of " +
-           std::to_string(o.frames) + " frames" + within;
+    return "time-out: frame " + std::to_string(run.framesAccepted() + 1) + " of " +
+           std::to_string(o.frames) + " did not come" + within;
 }
 
-// Runs the instrument until the frames are in; the instrument is shut down afterwards.
-int acquireFrames(const CliOptions& o, InstrumentRun& run, std::ostream& err) {
-    const auto deadline = InstrumentRun::Clock::now() + o.timeout;
+// What the window's calibration check does: the instrument's own variant decides what the run
+// writes and what can be asked of it. A variant of the command line is the one the user
+// expects to find, so another instrument is refused.
+int followInstrument(const CliOptions& o, std::int32_t code, const IniFile& configuration,
+                     ScopeModel& model, Ui& ui, std::ostream& err) {
+    if (o.variant && *o.variant != code)
+        return failure(err, kExitUsage,
+                       "--variant " + std::to_string(*o.variant) + ": the instrument is a " +
+                           variantText(code) + ", not a " + variantName(*o.variant));
+    if (code != model.state.System.Device_Type_Code &&
+        !setUpModel(configuration, code, o.settingsFile, model, ui))
+        return kExitBadInput;
+    return checkVariantOffers(o, model.state, err);
+}
+
+// Serves the instrument until `done`, giving each frame the whole time-out: a run of many
+// frames takes as long as the link needs for them.
+WaitResult waitFrameByFrame(const CliOptions& o, InstrumentRun& run,
+                            const std::function<bool()>& done) {
+    WaitResult result;
+    while (result.outcome == WaitOutcome::Done && !done()) {
+        const std::uint32_t before = run.framesAccepted();
+        result = run.waitUntil([&] { return done() || run.framesAccepted() != before; },
+                               InstrumentRun::Clock::now() + o.timeout);
+    }
+    return result;
+}
+
+// Opens the instrument, waits until it says what it is, then runs it until the frames are in;
+// the instrument is shut down afterwards.
+int acquireFrames(const CliOptions& o, const IniFile& configuration, ScopeModel& model,
+                  InstrumentRun& run, CliUi& ui, std::ostream& err) {
     if (run.open() != FT_OK)
         return kExitDevice; // the USB error box said why
+    // Run and Single are still up: the FPGA is loaded and nothing is acquired yet.
     run.start();
-    const WaitResult result = run.waitUntil(
-        [&] {
+    WaitResult result = run.waitUntil([&] { return run.instrumentVariant().has_value(); },
+                                      InstrumentRun::Clock::now() + o.timeout);
+    if (result.outcome == WaitOutcome::Done) {
+        if (const int code =
+                followInstrument(o, *run.instrumentVariant(), configuration, model, ui, err);
+            code != kExitOk) {
+            run.shutDown();
+            return code;
+        }
+        RunState& buttons = model.state.Run;
+        buttons.generatorOn = o.generator;
+        buttons.snglDown = o.single;
+        buttons.runDown = !o.single;
+        run.apply();
+        result = waitFrameByFrame(o, run, [&] {
             return o.single ? run.singleShotEnded()
                             : run.framesAccepted() >= static_cast<std::uint32_t>(o.frames);
-        },
-        deadline);
+        });
+    }
     // Said as things stand now: the stop below lets the thread run on a little.
     const std::string timedOut =
         result.outcome == WaitOutcome::TimedOut ? timeoutReason(o, run) : std::string();
@@ -194,15 +264,9 @@ int acquireFrames(const CliOptions& o, InstrumentRun& run, std::ostream& err) {
     return kExitFailure;
 }
 
-void describeFrame(const FrameHeader& h, const ScopeState& state, std::ostream& out,
-                   std::ostream& err) {
+void describeFrame(const FrameHeader& h, std::ostream& out) {
     out << "Frame: " << h[kHdrValid] << " samples per channel, channels "
         << channelNames(h[kHdrChannels]) << ", from a " << variantText(h[kHdrVariant]) << '\n';
-    // The window would offer to rebuild itself for the instrument's variant.
-    if (h[kHdrVariant] != state.System.Device_Type_Code)
-        err << "qs40-cli: note: the instrument is a " << variantText(h[kHdrVariant])
-            << ", the configuration a " << variantText(state.System.Device_Type_Code)
-            << "; --variant " << h[kHdrVariant] << " works as the instrument's own\n";
 }
 
 // One output step: a failure that no box reported gets a line of its own.
@@ -298,20 +362,23 @@ int runAcquire(const CliOptions& o, std::ostream& out, std::ostream& err,
                const CliEnvironment& env) {
     CliUi ui(err);
     const std::string caption = applicationTitle(env.executable);
-    auto model = std::make_unique<ScopeModel>();
-    if (const int code = loadConfiguration(o, env, *model, err); code != kExitOk)
+    IniFile configuration;
+    if (const int code = loadConfiguration(o, env, configuration, err); code != kExitOk)
         return code;
     if (!o.settingsFile.empty())
-        if (const int code = applySettingsFile(o.settingsFile, *model, ui, err); code != kExitOk)
+        if (const int code = checkSettingsFile(o.settingsFile, err); code != kExitOk)
             return code;
-    if (const int code = checkVariantOffers(o, model->state, err); code != kExitOk)
-        return code;
+    auto model = std::make_unique<ScopeModel>();
+    if (!setUpModel(configuration, o.variant, o.settingsFile, *model, ui))
+        return kExitBadInput;
+    // The instrument must be of the variant named here, so what that variant lacks is refused
+    // before anything is opened; otherwise the instrument's own variant decides, once it is
+    // known.
+    if (o.variant)
+        if (const int code = checkVariantOffers(o, model->state, err); code != kExitOk)
+            return code;
     if (const int code = checkCompanionsFree(o, err); code != kExitOk)
         return code;
-    RunState& buttons = model->state.Run;
-    buttons.generatorOn = o.generator;
-    buttons.snglDown = o.single;
-    buttons.runDown = !o.single;
 
     FpgaImage image = findFpgaImage({}, env.executable.parent_path());
     if (!image.ok())
@@ -323,12 +390,12 @@ int runAcquire(const CliOptions& o, std::ostream& out, std::ostream& err,
 
     // The run goes (and with it the handle) before the device it uses.
     auto run = std::make_unique<InstrumentRun>(*d2xx, ui, *model, std::move(image.bytes), caption);
-    if (const int code = acquireFrames(o, *run, err); code != kExitOk)
+    if (const int code = acquireFrames(o, configuration, *model, *run, ui, err); code != kExitOk)
         return code;
     FrameSets& frames = run->frames();
     {
         std::lock_guard lock(frames.mutex);
-        describeFrame(frames.current->header, model->state, out, err);
+        describeFrame(frames.current->header, out);
     }
     return writeOutputs(o, *model, frames, ui, caption, out, err);
 }

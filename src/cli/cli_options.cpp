@@ -260,7 +260,10 @@ Commands:
   list      the attached devices: index, location and description
   acquire   opens the instrument, loads its FPGA, applies the settings, runs and writes
             the last accepted frame
-  info      the header fields and sample counts of a data file, or why it is not one
+  info      the header fields and sample counts of a data file, or why it is not one;
+            a file that loads but is damaged (shorter than its header says, or with header
+            values no instrument writes) is described all the same, with what is wrong
+            under "Damaged:", and the exit status is 0
 
 Options:
   --device DEV          usb (attached FTDI devices), ftdi (the same through libftdi1),
@@ -269,15 +272,23 @@ Options:
   --settings FILE.qss   front-panel settings to apply, as "Open Settings" does
   --single              one single shot instead of running
   --frames N            run until N frames were accepted (default 1)
-  --timeout S           seconds to wait for the link and the frames (default 10)
+  --timeout S           seconds to wait for the instrument to come up, and then for
+                        each frame (default 10); a run of many frames takes as long as
+                        the link needs for them
   --save FILE.qsd       the frame as a data file, with its settings file FILE.qss
   --export-text FILE    the frame as a text table
   --export-bin CH FILE  one channel's raw samples (CH: A1, A2, D1 or D2), with a text file
                         of the same name ending in .txt; may be given for several channels
   --config FILE         the configuration file to read (default: that of the qs40 program
-                        beside this one); it is never written
-  --variant CODE        the instrument variant code to work as (e.g. 31 or 0x1F)
+                        beside this one); it is never written, and a file that holds none
+                        of its sections is refused (status 5)
+  --variant CODE        the variant the instrument must be (e.g. 31 or 0x1F); an
+                        instrument that reports another is refused (status 2)
   --generator           switches the generator output on
+
+acquire works as the variant the instrument reports, as the window does: it decides
+what is written (the settings file of --save, the columns of the exports) and which
+channels and functions can be asked for.
 
 An existing companion file (the .qss of --save, the .txt of --export-bin) is never
 replaced; remove it first. The .qss of --save may be the --settings file itself: it then
@@ -286,9 +297,11 @@ stays as it is.
 Exit status:
   0  success
   1  an unexpected error
-  2  the command line cannot be used
+  2  the command line cannot be used, or asks what the instrument does not have
+     (a channel, the generator, or another variant than --variant)
   3  no instrument, it cannot be opened, or the link failed
-  4  time-out: the link or the frames did not come within --timeout
+  4  time-out: the instrument did not come up, or a frame did not come, within
+     --timeout
   5  a settings, configuration, data or FPGA image file is unusable
   6  an output file (or its companion) was not written
 )";

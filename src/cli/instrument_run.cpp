@@ -40,6 +40,18 @@ void InstrumentRun::start() {
     applyAndStart(panel_);
 }
 
+void InstrumentRun::apply() {
+    applyAndStart(panel_);
+}
+
+std::optional<std::int32_t> InstrumentRun::instrumentVariant() const {
+    // The feature word counts only from a status packet of a configured FPGA.
+    const InstrumentReport report = session_.link().report.get();
+    if (!report.versionsValid)
+        return std::nullopt;
+    return report.featureWord;
+}
+
 std::string InstrumentRun::faultReason() const {
     const LinkState& link = session_.link();
     if (link.raised(LinkFault::ConnectionLost))

@@ -13,6 +13,7 @@
 #include <chrono>
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -45,6 +46,11 @@ public:
     // As the first paint after a successful open: the thread (which loads the FPGA) and the
     // apply-and-start operation with the model's Run and Single buttons.
     void start();
+    // The apply-and-start operation, as after a control click: the model's parameters are
+    // computed again and sent, with its Run, Single and generator buttons.
+    void apply();
+    // The variant code the instrument reports, once it has come up with its FPGA configured.
+    std::optional<std::int32_t> instrumentVariant() const;
     // Serves the thread until done() holds, a link fault shows, or the deadline passes. The
     // link is probed once a second, as the window's watchdog does.
     WaitResult waitUntil(const std::function<bool()>& done, Clock::time_point deadline);

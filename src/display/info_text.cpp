@@ -8,12 +8,16 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <optional>
 #include <string>
 
 namespace qs40 {
 namespace {
 
 constexpr const char* kScaleNames[] = {" dBV", " dBm (50 ohm)", " dBm (75 ohm)", " dBm (600 ohm)"};
+
+// The highest sample code, and so the largest peak-to-peak count.
+constexpr std::int32_t kTopCode = 255;
 
 // One analog channel's share of the text: its row and the fields it reads.
 struct ChannelRow {
@@ -168,10 +172,11 @@ private:
         const ColorsSection& c = st_.Colors;
         if (sweep_)
             put(0, 1, c.Grid_Frame,
-                slope_ > 0 ? f(sweepFrequencyAt(h_, slope_, leftEdge_), UnitKind::Frequency, -5)
-                           : "...");
+                slope_ > 0 && leftEdge_
+                    ? f(sweepFrequencyAt(h_, slope_, *leftEdge_), UnitKind::Frequency, -5)
+                    : "...");
         else
-            put(0, 1, c.Grid_Frame, f(leftEdge_, UnitKind::Time, -5));
+            put(0, 1, c.Grid_Frame, leftEdge_ ? f(*leftEdge_, UnitKind::Time, -5) : "...");
         if (st_.Common.Extra_Info) {
             const auto rate = sampleRate(h_);
             put(2, 1, c.Extra_Info,
@@ -246,23 +251,27 @@ private:
         const ColorsSection& c = st_.Colors;
         const CommonSection& m = st_.Common;
         const std::int64_t tdiv = in_.params.timePerDivNs;
+        // Without a left-edge time the markers have no time after the trigger, but their
+        // distance still has one.
+        const bool timed = leftEdge_.has_value();
+        const double edge = leftEdge_.value_or(0);
         auto sweepText = [&](double t, int digits) {
             return f(sweepFrequencyAt(h_, slope_, t), UnitKind::Frequency, digits);
         };
         if (markers_ == 1) {
-            const double t = markerTime(m.Marker_x, tdiv, leftEdge_);
+            const double t = markerTime(m.Marker_x, tdiv, edge);
             if (sweep_)
-                put(0, 2, c.Markers, "F = " + (slope_ >= 0 ? sweepText(t, -5) : "..."));
+                put(0, 2, c.Markers, "F = " + (slope_ >= 0 && timed ? sweepText(t, -5) : "..."));
             else
-                put(0, 2, c.Markers, "T = " + f(t, UnitKind::Time, -5));
+                put(0, 2, c.Markers, "T = " + (timed ? f(t, UnitKind::Time, -5) : "..."));
             return;
         }
-        double t1 = markerTime(m.Marker1_x, tdiv, leftEdge_);
-        double t2 = markerTime(m.Marker2_x, tdiv, leftEdge_);
+        double t1 = markerTime(m.Marker1_x, tdiv, edge);
+        double t2 = markerTime(m.Marker2_x, tdiv, edge);
         if (t1 > t2)
             std::swap(t1, t2);
         if (sweep_) {
-            const bool ok = slope_ >= 0;
+            const bool ok = slope_ >= 0 && timed;
             const double df =
                 std::fabs(sweepFrequencyAt(h_, slope_, t2) - sweepFrequencyAt(h_, slope_, t1));
             put(0, 2, c.Markers, "F1 = " + (ok ? sweepText(t1, -5) : "..."));
@@ -271,8 +280,8 @@ private:
             return;
         }
         const double dt = std::fabs(t2 - t1);
-        put(0, 2, c.Markers, "T1 = " + f(t1, UnitKind::Time, -4));
-        put(2, 2, c.Markers, "T2 = " + f(t2, UnitKind::Time, -4));
+        put(0, 2, c.Markers, "T1 = " + (timed ? f(t1, UnitKind::Time, -4) : "..."));
+        put(2, 2, c.Markers, "T2 = " + (timed ? f(t2, UnitKind::Time, -4) : "..."));
         put(3, 2, c.Markers, "dT = " + f(dt, UnitKind::Time, -4));
         // Markers on the same x (or a zero time base) have no period to invert.
         put(4, 2, c.Markers, "1/dT = " + (dt > 0 ? f(1e9 / dt, UnitKind::Frequency, -4) : "..."));
@@ -312,18 +321,25 @@ private:
     }
 
     void oscillogramMeasurements(const ChannelRow& ch) {
-        const std::int32_t valid = h_[kHdrValid];
+        const std::int32_t valid = positionInRecord(h_, kHdrValid);
         const std::int32_t pp = h_[ch.peakToPeak];
         if (valid < 1 || pp < 0) {
             put(0, ch.row, ch.color, "Vpp = ...");
             put(2, ch.row, ch.color, "Vdc = ...");
             return;
         }
-        const double vc = voltsPerCode(h_[ch.voltsDivAtCapture]);
-        const double mean = static_cast<double>(h_[ch.levelSum]) / valid;
-        put(0, ch.row, ch.color, "Vpp = " + f(pp * vc, UnitKind::Voltage, -4));
+        // A damaged header's counts beyond the code range, or a scale no instrument has, give
+        // no voltage.
+        const std::int32_t voltsDiv = h_[ch.voltsDivAtCapture];
+        const double vc = voltsPerCode(voltsDiv);
+        const bool scaled = voltsDiv > 0;
+        const auto mean = meanLevel(h_, ch.levelSum);
+        put(0, ch.row, ch.color,
+            "Vpp = " + (scaled && pp <= kTopCode ? f(pp * vc, UnitKind::Voltage, -4) : "..."));
         put(2, ch.row, ch.color,
-            "Vdc = " + f(vc * (mean - h_[ch.zeroAtCapture]), UnitKind::Voltage, -4));
+            "Vdc = " + (scaled && mean
+                            ? f(vc * (*mean - h_[ch.zeroAtCapture]), UnitKind::Voltage, -4)
+                            : "..."));
     }
 
     // The level under the marker, or the level difference of the two markers, in dB.
@@ -369,7 +385,7 @@ private:
         // Hundredths of a volt print like the version number: "5.02".
         canvas_.text(colX_[2], y,
                      ins.vccValid ? "Vcc = " + versionText(ins.vcc) + " V" : "Vcc = ...");
-        const std::int64_t valid = h_[kHdrValid];
+        const std::int64_t valid = positionInRecord(h_, kHdrValid);
         canvas_.text(colX_[3], y,
                      h_[kHdrPairs] != 0 ? "Smpl = " + std::to_string(valid * 2) + " p.d."
                                         : "Smpl = " + std::to_string(valid));
@@ -389,7 +405,7 @@ private:
     int scale_ = 0;
     std::string m_;
     double slope_ = -1;
-    double leftEdge_ = 0;
+    std::optional<double> leftEdge_;
     bool sweep_ = false;
     int markers_ = 0;
 };

@@ -1,5 +1,6 @@
 #include "files/data_file.h"
 
+#include "files/data_file_damage.h"
 #include "files/data_file_format.h"
 #include "files/file_box_texts.h"
 #include "files/file_dialogs.h"
@@ -175,15 +176,23 @@ DataFileOpenResult openDataFile(DataFileContext& context, const std::string& pat
         *files.frames.current = *loaded;
     }
     state.Session.current = {fileNameOf(path), true};
+    const std::vector<DataFileDamage> damage = dataFileDamage(report);
     if (loaded->header[kHdrVariant] != state.System.Device_Type_Code) {
         context.variant.askOnVariantChange = false;
-        context.variant.announceVariantChange = true;
+        // A code no instrument has would rebuild the interface for a variant that does not
+        // exist, and keep it in the configuration.
+        if (!damagesField(damage, kHdrVariant))
+            context.variant.announceVariantChange = true;
     }
     recomputeAndDisplay(context);
     if (context.hooks.wait)
         context.hooks.wait(200ms);
     else
         waitHandlingEvents(files.ui, 200ms);
+    // Said once the sound part is drawn, so that the box is read next to it.
+    if (!damage.empty())
+        files.ui.messageBox(openCaption(ru), damagedFileText(path, damage, ru),
+                            BoxIcon::Exclamation, BoxButtons::Ok);
 
     const std::string companion = companionSettingsName(path);
     if (companion != path && fileExists(companion) &&

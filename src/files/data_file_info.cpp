@@ -1,5 +1,6 @@
 #include "files/data_file_info.h"
 
+#include "files/data_file_damage.h"
 #include "files/file_handles.h"
 #include "scope/variant.h"
 
@@ -107,6 +108,16 @@ std::string sampleLines(const DataFileReport& r) {
     return out;
 }
 
+// What is damaged, first, so that it is not missed above a long list of fields.
+std::string damageLines(const std::vector<DataFileDamage>& damage) {
+    if (damage.empty())
+        return {};
+    std::string out = "Damaged:\n";
+    for (const DataFileDamage& d : damage)
+        out += "  " + damageText(d, false) + "\n";
+    return out;
+}
+
 } // namespace
 
 DataFileDescription describeDataFile(DataFileInput& input, const std::string& name) {
@@ -115,11 +126,13 @@ DataFileDescription describeDataFile(DataFileInput& input, const std::string& na
     if (report.status != DataFileStatus::Loaded)
         return {false, name + ": " + invalidReason(report.status) + "\n"};
     const FrameHeader& h = report.fileHeader;
+    const std::vector<DataFileDamage> damage = dataFileDamage(report);
     std::string text = "File: " + name + "\n";
     text += "Variant: " + std::to_string(h[kHdrVariant]) + " " + variantName(h[kHdrVariant]) + "\n";
+    text += damageLines(damage);
     text += sampleLines(report);
     text += headerLines(h);
-    return {true, text};
+    return {true, text, !damage.empty()};
 }
 
 DataFileDescription describeDataFile(const std::string& path) {

@@ -194,13 +194,13 @@ TEST_F(CliCommands, ReadsTheConfigurationAndNeverWritesIt) {
     EXPECT_EQ(std::distance(fs::directory_iterator(dir.path()), fs::directory_iterator()), 4)
         << "only the configuration and the three outputs";
 
-    // Another configuration, named on the command line: one channel of each kind.
-    writeFile(file("other.ini"), "[System]\r\nDevice_Type_Code=28\r\n");
-    ASSERT_EQ(acquire({"--config", file("other.ini"), "--single", "--export-text", file("o.txt")}),
-              kExitOk);
-    EXPECT_NE(readFile(file("o.txt")).find("N\tA\tD\r\n"), std::string::npos);
-    // The instrument says it is another variant; the window would offer to switch.
-    EXPECT_TRUE(errHas("note: the instrument is a ZR4003 (variant 31)")) << err.str();
+    // Another configuration, named on the command line: its zero level is the frame's.
+    writeFile(file("other.ini"), "[Scope]\r\nA1_Zero=100\r\n");
+    ASSERT_EQ(acquire({"--config", file("other.ini"), "--single", "--save", file("o.qsd")}),
+              kExitOk)
+        << err.str();
+    ASSERT_EQ(run({"info", file("o.qsd")}), kExitOk);
+    EXPECT_TRUE(std::regex_search(out.str(), std::regex("A1 zero level +100\n"))) << out.str();
 
     EXPECT_EQ(acquire({"--config", file("absent.ini")}), kExitBadInput);
     EXPECT_TRUE(errHas("cannot read the configuration file")) << err.str();
@@ -230,15 +230,164 @@ TEST_F(CliCommands, AConfigurationThatCannotBeReadIsReportedInOneLine) {
     EXPECT_EQ(readFile(config()), garbage);
 }
 
-TEST_F(CliCommands, VariantOfTheCommandLineOverridesTheConfiguration) {
-    ASSERT_EQ(acquire({"--variant", "28", "--single", "--export-text", file("v.txt")}), kExitOk)
+TEST_F(CliCommands, VariantOfTheCommandLineIsTheOneTheInstrumentMustBe) {
+    ASSERT_EQ(acquire({"--variant", "28", "--single", "--export-text", file("v.txt")},
+                      "sim:variant=28,pace=fast"),
+              kExitOk)
         << err.str();
     EXPECT_NE(readFile(file("v.txt")).find("N\tA\tD\r\n"), std::string::npos);
 
-    EXPECT_EQ(acquire({"--variant", "28", "--export-bin", "a2", file("a2.bin")}), kExitUsage);
+    // What the named variant lacks is refused before any instrument is looked for.
+    EXPECT_EQ(acquire({"--variant", "28", "--export-bin", "a2", file("a2.bin")}, "sim:devices="),
+              kExitUsage);
     EXPECT_TRUE(errHas("the ZR4001A (variant 28) has no channel A2")) << err.str();
-    EXPECT_EQ(acquire({"--variant", "0", "--generator"}), kExitUsage);
+    EXPECT_EQ(acquire({"--variant", "0", "--generator"}, "sim:devices="), kExitUsage);
     EXPECT_TRUE(errHas("has no generator")) << err.str();
+
+    // An instrument that says it is another variant is refused, and nothing is written.
+    EXPECT_EQ(acquire({"--variant", "28", "--single", "--save", file("w.qsd")}), kExitUsage);
+    EXPECT_EQ(err.str(), "qs40-cli: --variant 28: the instrument is a ZR4003 (variant 31), not a "
+                         "ZR4001A\n");
+    EXPECT_EQ(out.str(), "");
+    EXPECT_FALSE(fs::exists(file("w.qsd")));
+    EXPECT_EQ(acquire({"--variant", "0x1F", "--single"}), kExitOk) << err.str();
+}
+
+// As the window's calibration check: the variant the instrument reports decides what is
+// written and what can be asked for, whatever the configuration says (a fresh machine's says
+// ZR4001A). The configuration is read for that variant: A2's zero level is kept by a ZR4003 only.
+TEST_F(CliCommands, FollowsTheVariantTheInstrumentReports) {
+    struct Case {
+        std::int32_t configured;
+        const char* device;
+        std::int32_t instrument;
+        const char* columns;
+    };
+    const Case cases[] = {
+        {28, kFastSim, 31, "N\tA1\tA2\tD1\tD2\r\n"},
+        {31, "sim:variant=63,pace=fast", 63, "N\tA1\tA2\tD1\tD2\r\n"},
+        {31, "sim:variant=28,pace=fast", 28, "N\tA\tD\r\n"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.device);
+        fs::remove_all(file("out"));
+        fs::create_directory(file("out"));
+        writeFile(config(), "[Common]\r\nRussian=0\r\n\r\n[Scope]\r\nA2_Zero=77\r\n\r\n"
+                            "[System]\r\nDevice_Type_Code=" +
+                                std::to_string(c.configured) + "\r\n");
+        Args args{"--single", "--save", file("out/s.qsd"), "--export-text", file("out/s.txt")};
+        const bool hasA2 = c.instrument != 28;
+        if (hasA2)
+            args.insert(args.end(), {"--export-bin", "A2", file("out/a2.bin")});
+        ASSERT_EQ(acquire(args, c.device), kExitOk) << err.str();
+        EXPECT_EQ(err.str(), "");
+        const std::string code = std::to_string(c.instrument);
+        EXPECT_NE(out.str().find("(variant " + code + ")"), std::string::npos) << out.str();
+        EXPECT_NE(readFile(file("out/s.qss")).find("Device_Type_Code=" + code + "\r\n"),
+                  std::string::npos)
+            << readFile(file("out/s.qss"));
+        EXPECT_NE(readFile(file("out/s.txt")).find(c.columns), std::string::npos);
+        EXPECT_EQ(fs::exists(file("out/a2.bin")), hasA2);
+        ASSERT_EQ(run({"info", file("out/s.qsd")}), kExitOk);
+        EXPECT_NE(out.str().find("Variant: " + code + " "), std::string::npos) << out.str();
+        if (hasA2) {
+            EXPECT_TRUE(std::regex_search(out.str(), std::regex("A2 zero level +77\n")))
+                << out.str();
+        }
+    }
+
+    // What the instrument lacks is refused once it has said what it is; nothing is written.
+    writeFile(config(), "[System]\r\nDevice_Type_Code=31\r\n");
+    EXPECT_EQ(acquire({"--export-bin", "A2", file("a2.bin")}, "sim:variant=28,pace=fast"),
+              kExitUsage);
+    EXPECT_EQ(errLines(), 1u) << err.str();
+    EXPECT_TRUE(errHas("the ZR4001A (variant 28) has no channel A2")) << err.str();
+    EXPECT_FALSE(fs::exists(file("a2.bin")));
+    EXPECT_EQ(acquire({"--generator"}, "sim:variant=0,pace=fast"), kExitUsage);
+    EXPECT_TRUE(errHas("the ZR4000 (variant 0) has no generator")) << err.str();
+}
+
+// The time-out bounds the wait for each frame, not the run: at the link's pace 50 frames of the
+// default record (5000 samples of A1, A2 and the digital bits, 12500 bytes at 200000 bytes per
+// second) take at least 3 s, twice the time-out.
+TEST_F(CliCommands, TheTimeOutIsForEachFrame) {
+    ASSERT_EQ(acquire({"--frames", "50", "--timeout", "1.5"}, "sim"), kExitOk) << err.str();
+    EXPECT_NE(out.str().find("Frame: 5000 samples per channel, channels A1 A2 D1 D2"),
+              std::string::npos)
+        << out.str();
+}
+
+TEST_F(CliCommands, AConfigurationWithoutItsSectionsIsRefused) {
+    struct Case {
+        const char* what;
+        std::string text;
+    };
+    const Case cases[] = {
+        {"another program's sections", "[Window]\r\nWidth=640\r\n"},
+        {"text without sections", "Device_Type_Code=31\n"},
+        {"empty", ""},
+        {"blank", " \r\n\r\n"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        writeFile(file("none.ini"), c.text);
+        EXPECT_EQ(acquire({"--config", file("none.ini"), "--single", "--save", file("n.qsd")}),
+                  kExitBadInput);
+        EXPECT_EQ(err.str(), "qs40-cli: cannot read the configuration file " + file("none.ini") +
+                                 ": It holds no section of a configuration file\n");
+        EXPECT_FALSE(fs::exists(file("n.qsd")));
+    }
+    // The default configuration may be empty: the window's first start writes it.
+    writeFile(config(), "");
+    EXPECT_EQ(acquire({"--single"}), kExitOk) << err.str();
+    EXPECT_EQ(err.str(), "");
+}
+
+// A data file that loads but is damaged is described with what is wrong; it is still a data
+// file, so the status is 0.
+TEST_F(CliCommands, InfoNamesADamagedFile) {
+    ASSERT_EQ(acquire({"--single", "--save", file("shot.qsd")}), kExitOk) << err.str();
+    ASSERT_EQ(run({"info", file("shot.qsd")}), kExitOk);
+    EXPECT_EQ(out.str().find("Damaged"), std::string::npos) << out.str();
+
+    const std::string sound = readFile(file("shot.qsd"));
+    writeFile(file("short.qsd"), sound.substr(0, sound.size() - 100));
+    // The trigger position far beyond the record, with a checksum to match.
+    std::string hostile = sound;
+    const std::size_t trigPos = 10 + 4 * 7;
+    const std::size_t checksum = 10 + 4 * 40;
+    auto field = [&](std::size_t at) {
+        std::uint32_t v = 0;
+        for (int b = 3; b >= 0; --b)
+            v = v << 8 | static_cast<unsigned char>(hostile[at + b]);
+        return v;
+    };
+    auto put = [&](std::size_t at, std::uint32_t v) {
+        for (int b = 0; b < 4; ++b)
+            hostile[at + b] = static_cast<char>(v >> (8 * b) & 0xFF);
+    };
+    const std::uint32_t sum = field(checksum) - field(trigPos) + 0x7FFFFFFF;
+    put(trigPos, 0x7FFFFFFF);
+    put(checksum, sum);
+    writeFile(file("hostile.qsd"), hostile);
+
+    struct Case {
+        const char* name;
+        const char* finding;
+    };
+    const Case cases[] = {
+        {"short.qsd", "  The file is shorter than its header says: the samples of D2 end after "},
+        {"hostile.qsd", "  Header field 7 (trigger position) holds 2147483647; an instrument "
+                        "writes 0 to 5000 there.\n"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(run({"info", file(c.name)}), kExitOk);
+        EXPECT_EQ(err.str(), "");
+        EXPECT_NE(out.str().find("\nDamaged:\n" + std::string(c.finding)), std::string::npos)
+            << out.str();
+        EXPECT_NE(out.str().find("Header:\n"), std::string::npos);
+    }
 }
 
 TEST_F(CliCommands, NeverReplacesAnExistingCompanion) {

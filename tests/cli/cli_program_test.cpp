@@ -5,6 +5,7 @@
 
 #include <sys/wait.h>
 
+#include <filesystem>
 #include <vector>
 
 namespace qs40::cli {
@@ -80,6 +81,35 @@ TEST_F(CliProgram, AcquiresSavesAndDescribes) {
     const Ran none = run({"acquire", "--device", "sim:devices=", "--config", file("qs40.ini")});
     EXPECT_EQ(none.status, 3);
     EXPECT_EQ(none.err, "qs40-cli: USB Error: Device not found.\n");
+}
+
+// A fresh machine's configuration says ZR4001A; the instrument says what it is.
+TEST_F(CliProgram, WorksAsTheVariantTheInstrumentReports) {
+    writeFile(file("qs40.ini"), "[System]\r\nDevice_Type_Code=28\r\n");
+    const std::string device = "sim:variant=63,pace=fast";
+    const Ran acquired =
+        run({"acquire", "--device", device, "--config", file("qs40.ini"), "--single", "--save",
+             file("a.qsd"), "--export-bin", "A2", file("a2.bin")});
+    ASSERT_EQ(acquired.status, 0) << acquired.err;
+    EXPECT_EQ(acquired.err, "");
+    EXPECT_NE(readFile(file("a.qss")).find("Device_Type_Code=63\r\n"), std::string::npos);
+    EXPECT_NE(readFile(file("a2.txt")).find("a2.bin"), std::string::npos);
+
+    const Ran contradicted = run({"acquire", "--device", device, "--config", file("qs40.ini"),
+                                  "--variant", "31", "--single", "--save", file("b.qsd")});
+    EXPECT_EQ(contradicted.status, 2);
+    EXPECT_EQ(contradicted.err,
+              "qs40-cli: --variant 31: the instrument is a ZR4003A (variant 63), not a ZR4003\n");
+    EXPECT_FALSE(std::filesystem::exists(file("b.qsd")));
+
+    // The same file cut short: described, named damaged, and still status 0.
+    const std::string bytes = readFile(file("a.qsd"));
+    writeFile(file("cut.qsd"), bytes.substr(0, bytes.size() / 2));
+    const Ran info = run({"info", file("cut.qsd")});
+    EXPECT_EQ(info.status, 0) << info.err;
+    EXPECT_NE(info.out.find("Damaged:\n  The file is shorter than its header says"),
+              std::string::npos)
+        << info.out;
 }
 
 } // namespace

@@ -30,6 +30,7 @@ TEST(FreqMeterReading, CountsEventPeriodsOverTheGateWithCalibration) {
         {3, -7, 100'000'000, 0, std::nullopt},
         {1, 1001, 0, 0, std::nullopt},
         {1, 1001, -100, 0, std::nullopt},
+        {1, 1001, 100'000'000, INT32_MIN, std::nullopt}, // a correction below -100 %
     };
     for (const Case& c : cases) {
         const auto h = frameWith({{kHdrFmRange, c.source},
@@ -74,12 +75,71 @@ TEST(SweepSlope, SpansTheSamplesAfterTheTrigger) {
 }
 
 TEST(LeftEdgeTime, CountsSampleIntervalsFromTheTrigger) {
-    const auto h = frameWith({{kHdrDivider, 200}, {kHdrTrigPos, 500}});
-    EXPECT_DOUBLE_EQ(leftEdgeTime(h, 0), -1e6);
-    EXPECT_DOUBLE_EQ(leftEdgeTime(h, 1500), 2e6);
-    // Corrupted fields do not overflow.
+    const auto h = frameWith({{kHdrDivider, 200}, {kHdrLength, 5000}, {kHdrTrigPos, 500}});
+    EXPECT_DOUBLE_EQ(*leftEdgeTime(h, 0), -1e6);
+    EXPECT_DOUBLE_EQ(*leftEdgeTime(h, 1500), 2e6);
+    // Corrupted fields do not overflow: a divider no instrument is given has no time at all.
     const auto bad = frameWith({{kHdrDivider, INT32_MAX}, {kHdrTrigPos, INT32_MIN}});
-    EXPECT_GT(leftEdgeTime(bad, INT32_MAX), 1e19);
+    EXPECT_FALSE(leftEdgeTime(bad, INT32_MAX));
+}
+
+// A damaged header reads within its record: a trigger position beyond the record stands at its
+// end (a header that made the window print "-4294.97 S"), and a divider no instrument is given
+// leaves every time unknown.
+TEST(LeftEdgeTime, DamagedHeadersReadWithinTheRecord) {
+    struct Case {
+        const char* what;
+        std::int32_t length, trigger, divider;
+        std::optional<double> edge; // at scroll position 0
+    };
+    const Case cases[] = {
+        {"sound", 5000, 500, 200, -1e6},
+        {"trigger far beyond the record", 5000, INT32_MAX, 200, -1e7},
+        {"negative trigger position", 5000, -7, 200, 0.0},
+        {"record beyond the arrays", INT32_MAX, INT32_MAX, 200, -8e7},
+        {"no record", 0, 500, 200, 0.0},
+        {"no frame yet", 0, 0, 0, 0.0},
+        {"negative divider", 5000, 500, -1, std::nullopt},
+        {"largest divider", 5000, 500, kLargestDivider, -2e12},
+        {"divider beyond any instrument", 5000, 500, kLargestDivider + 1, std::nullopt},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const auto h =
+            frameWith({{kHdrLength, c.length}, {kHdrTrigPos, c.trigger}, {kHdrDivider, c.divider}});
+        const auto edge = leftEdgeTime(h, 0);
+        ASSERT_EQ(edge.has_value(), c.edge.has_value());
+        if (edge) {
+            EXPECT_DOUBLE_EQ(*edge, *c.edge);
+        }
+        EXPECT_EQ(sampleRate(h).has_value(), c.divider >= 1 && c.divider <= kLargestDivider);
+    }
+}
+
+TEST(MeanLevel, StaysWithinTheCodesOfTheValidSamples) {
+    struct Case {
+        std::int32_t length, valid, sum;
+        std::optional<double> mean;
+    };
+    const Case cases[] = {
+        {5000, 5000, 1'007'500, 201.5},
+        {5000, 5000, 0, 0.0},
+        {5000, 5000, 5000 * 255, 255.0},
+        {5000, 5000, 5000 * 255 + 5000, std::nullopt}, // above the top code
+        {5000, 5000, -1, std::nullopt},
+        {5000, 0, 100, std::nullopt},
+        {5000, INT32_MAX, 1'007'500, 201.5}, // the valid count held at the record's length
+        {0, 5000, 1'007'500, std::nullopt},  // no record: no valid samples
+    };
+    for (const Case& c : cases) {
+        const auto h =
+            frameWith({{kHdrLength, c.length}, {kHdrValid, c.valid}, {kHdrLevelSumA1, c.sum}});
+        const auto mean = meanLevel(h, kHdrLevelSumA1);
+        ASSERT_EQ(mean.has_value(), c.mean.has_value()) << c.valid << " " << c.sum;
+        if (mean) {
+            EXPECT_DOUBLE_EQ(*mean, *c.mean);
+        }
+    }
 }
 
 TEST(SampleRate, NeedsADivider) {
@@ -90,7 +150,7 @@ TEST(SampleRate, NeedsADivider) {
 }
 
 TEST(DivisionsCovered, NeedsATimeBase) {
-    const auto h = frameWith({{kHdrDivider, 200}, {kHdrValid, 5000}});
+    const auto h = frameWith({{kHdrDivider, 200}, {kHdrLength, 5000}, {kHdrValid, 5000}});
     EXPECT_DOUBLE_EQ(*divisionsCovered(h, 1'000'000), 10.0);
     EXPECT_DOUBLE_EQ(*divisionsCovered(h, 2'000'000), 5.0);
     EXPECT_FALSE(divisionsCovered(h, 0));

@@ -672,6 +672,54 @@ TEST(InfoText, NoFrameYet) {
     EXPECT_EQ(c.firstAt(kC3, 25), "Smpl = 0");
 }
 
+// A damaged header (a data file whose fields no instrument writes) reads within its record and
+// prints "..." for what it cannot give, instead of times of thousands of seconds.
+TEST(InfoText, DamagedHeadersReadWithinTheRecord) {
+    struct Case {
+        const char* what;
+        void (*change)(Info&);
+        std::vector<std::pair<std::pair<int, int>, std::string>> texts; // first text at (x, y)
+    };
+    const Case cases[] = {
+        {"trigger position far beyond the record",
+         [](Info& i) { i.header[kHdrTrigPos] = INT32_MAX; },
+         {{{kC0, kR1}, "-10.000 mS"}, // the trigger at the record's end
+          {{kC0, kR2}, "T1 = -8.000 mS"},
+          {{kC2, kR2}, "T2 = -2.000 mS"}}},
+        {"divider no instrument is given",
+         [](Info& i) { i.header[kHdrDivider] = kLargestDivider + 1; },
+         {{{kC0, kR1}, "..."},
+          {{kC2, kR1}, "Fsmpl = ..."},
+          {{kC3, kR1}, "Div = ..."},
+          {{kC0, kR2}, "T1 = ..."},
+          {{kC2, kR2}, "T2 = ..."},
+          {{kC3, kR2}, "dT = 6.000 mS"}}}, // the markers' distance needs no trigger time
+        {"negative divider",
+         [](Info& i) { i.header[kHdrDivider] = -200; },
+         {{{kC0, kR1}, "..."}, {{kC2, kR1}, "Fsmpl = ..."}}},
+        {"valid count beyond the record",
+         [](Info& i) { i.header[kHdrValid] = INT32_MAX; },
+         {{{kC3, 25}, "Smpl = 5000"}, {{kC3, kR1}, "Div = 10.00"}, {{kC2, kR3}, "Vdc = 328.1 mV"}}},
+        {"level sum beyond the codes",
+         [](Info& i) { i.header[kHdrLevelSumA1] = 2'000'000'000; },
+         {{{kC0, kR3}, "Vpp = 2.000 V"}, {{kC2, kR3}, "Vdc = ..."}}},
+        {"peak-to-peak beyond the codes",
+         [](Info& i) { i.header[kHdrPeakToPeakA1] = 300; },
+         {{{kC0, kR3}, "Vpp = ..."}, {{kC2, kR3}, "Vdc = 328.1 mV"}}},
+        {"no volts per division at capture",
+         [](Info& i) { i.header[kHdrVoltsDivA1] = 0; },
+         {{{kC0, kR3}, "Vpp = ..."}, {{kC2, kR3}, "Vdc = ..."}}},
+    };
+    for (const Case& k : cases) {
+        SCOPED_TRACE(k.what);
+        Info info;
+        k.change(info);
+        const auto& c = info.draw();
+        for (const auto& [at, text] : k.texts)
+            EXPECT_EQ(c.firstAt(at.first, at.second), text);
+    }
+}
+
 TEST(InfoText, DecimalSeparatorOfTheLocale) {
     Info info;
     info.separator = ",";
