@@ -19,10 +19,6 @@
 #include "scope/variant_controls.h"
 #include "sim/device_choice.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <array>
 #include <memory>
 #include <mutex>
@@ -35,16 +31,6 @@ namespace fs = std::filesystem;
 int failure(std::ostream& err, int code, const std::string& reason) {
     err << "qs40-cli: " << reason << '\n';
     return code;
-}
-
-bool isReadableFile(const fs::path& path) {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0)
-        return false;
-    struct stat st {};
-    const bool ok = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
-    ::close(fd);
-    return ok;
 }
 
 // A settings file holds its header section or front-panel sections. Anything else would be
@@ -101,12 +87,11 @@ int loadConfiguration(const CliOptions& o, const CliEnvironment& env, ScopeModel
 }
 
 int applySettingsFile(const std::string& path, ScopeModel& model, Ui& ui, std::ostream& err) {
-    if (!isReadableFile(path))
-        return failure(err, kExitBadInput, "cannot read the settings file " + path);
-    if (!looksLikeSettings(IniFile::load(path)))
-        return failure(err, kExitBadInput, path + " is not a settings file");
+    // A file that cannot be read (a named pipe, a folder) is refused by the reader with its box.
     if (!openSettings(model.state, ui, path))
         return kExitBadInput; // the box said why
+    if (!looksLikeSettings(IniFile::load(path)))
+        return failure(err, kExitBadInput, path + " is not a settings file");
     return kExitOk;
 }
 
@@ -214,15 +199,11 @@ int outputFailure(std::ostream& err, const CliUi& ui, std::size_t boxesBefore,
 }
 
 int saveData(const CliOptions& o, ScopeModel& model, FrameSets& frames, CliUi& ui,
-             const std::string& caption, std::ostream& out, std::ostream& err) {
+             std::ostream& out, std::ostream& err) {
     bool askOnVariantChange = false;
     bool announceVariantChange = false;
-    DataFileHooks hooks;
-    hooks.writeSettings = [&](const std::string& path) {
-        return writeConfigurationFile(path, IniFile{}, model.state, ConfigMode::File, ui, caption);
-    };
     DataFileContext context{
-        {ui, model.state, frames}, {askOnVariantChange, announceVariantChange}, std::move(hooks)};
+        {ui, model.state, frames}, {askOnVariantChange, announceVariantChange}, DataFileHooks{}};
     const std::size_t boxes = ui.boxesShown();
     const std::string companion = companionSettingsName(o.saveFile);
     const bool keepSettingsFile = companionIsSettingsFile(o);
@@ -269,9 +250,9 @@ int exportResult(ExportResult result, const std::string& path, const std::string
 }
 
 int writeOutputs(const CliOptions& o, ScopeModel& model, FrameSets& frames, CliUi& ui,
-                 const std::string& caption, std::ostream& out, std::ostream& err) {
+                 std::ostream& out, std::ostream& err) {
     if (!o.saveFile.empty())
-        if (const int code = saveData(o, model, frames, ui, caption, out, err); code != kExitOk)
+        if (const int code = saveData(o, model, frames, ui, out, err); code != kExitOk)
             return code;
     ExportContext context{{ui, model.state, frames}};
     if (!o.textFile.empty()) {
@@ -330,7 +311,7 @@ int runAcquire(const CliOptions& o, std::ostream& out, std::ostream& err,
         std::lock_guard lock(frames.mutex);
         describeFrame(frames.current->header, model->state, out, err);
     }
-    return writeOutputs(o, *model, frames, ui, caption, out, err);
+    return writeOutputs(o, *model, frames, ui, out, err);
 }
 
 } // namespace qs40::cli
