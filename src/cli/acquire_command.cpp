@@ -21,10 +21,6 @@
 #include "scope/variant_controls.h"
 #include "sim/device_choice.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <array>
 #include <functional>
 #include <memory>
@@ -39,16 +35,6 @@ namespace fs = std::filesystem;
 int failure(std::ostream& err, int code, const std::string& reason) {
     err << "qs40-cli: " << reason << '\n';
     return code;
-}
-
-bool isReadableFile(const fs::path& path) {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0)
-        return false;
-    struct stat st {};
-    const bool ok = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
-    ::close(fd);
-    return ok;
 }
 
 // A settings file holds its header section or front-panel sections. Anything else would be
@@ -105,9 +91,12 @@ int loadConfiguration(const CliOptions& o, const CliEnvironment& env, IniFile& c
     return kExitOk;
 }
 
-int checkSettingsFile(const std::string& path, std::ostream& err) {
-    if (!isReadableFile(path))
-        return failure(err, kExitBadInput, "cannot read the settings file " + path);
+int checkSettingsFile(const std::string& path, Ui& ui, std::ostream& err) {
+    // A file that cannot be read (a named pipe, a folder) is refused by the reader with its box;
+    // the settings are applied later, for the instrument's variant.
+    ScopeState scratch;
+    if (!openSettings(scratch, ui, path))
+        return kExitBadInput; // the box said why
     if (!looksLikeSettings(IniFile::load(path)))
         return failure(err, kExitBadInput, path + " is not a settings file");
     return kExitOk;
@@ -278,15 +267,11 @@ int outputFailure(std::ostream& err, const CliUi& ui, std::size_t boxesBefore,
 }
 
 int saveData(const CliOptions& o, ScopeModel& model, FrameSets& frames, CliUi& ui,
-             const std::string& caption, std::ostream& out, std::ostream& err) {
+             std::ostream& out, std::ostream& err) {
     bool askOnVariantChange = false;
     bool announceVariantChange = false;
-    DataFileHooks hooks;
-    hooks.writeSettings = [&](const std::string& path) {
-        return writeConfigurationFile(path, IniFile{}, model.state, ConfigMode::File, ui, caption);
-    };
     DataFileContext context{
-        {ui, model.state, frames}, {askOnVariantChange, announceVariantChange}, std::move(hooks)};
+        {ui, model.state, frames}, {askOnVariantChange, announceVariantChange}, DataFileHooks{}};
     const std::size_t boxes = ui.boxesShown();
     const std::string companion = companionSettingsName(o.saveFile);
     const bool keepSettingsFile = companionIsSettingsFile(o);
@@ -333,9 +318,9 @@ int exportResult(ExportResult result, const std::string& path, const std::string
 }
 
 int writeOutputs(const CliOptions& o, ScopeModel& model, FrameSets& frames, CliUi& ui,
-                 const std::string& caption, std::ostream& out, std::ostream& err) {
+                 std::ostream& out, std::ostream& err) {
     if (!o.saveFile.empty())
-        if (const int code = saveData(o, model, frames, ui, caption, out, err); code != kExitOk)
+        if (const int code = saveData(o, model, frames, ui, out, err); code != kExitOk)
             return code;
     ExportContext context{{ui, model.state, frames}};
     if (!o.textFile.empty()) {
@@ -366,7 +351,7 @@ int runAcquire(const CliOptions& o, std::ostream& out, std::ostream& err,
     if (const int code = loadConfiguration(o, env, configuration, err); code != kExitOk)
         return code;
     if (!o.settingsFile.empty())
-        if (const int code = checkSettingsFile(o.settingsFile, err); code != kExitOk)
+        if (const int code = checkSettingsFile(o.settingsFile, ui, err); code != kExitOk)
             return code;
     auto model = std::make_unique<ScopeModel>();
     if (!setUpModel(configuration, o.variant, o.settingsFile, *model, ui))
@@ -397,7 +382,7 @@ int runAcquire(const CliOptions& o, std::ostream& out, std::ostream& err,
         std::lock_guard lock(frames.mutex);
         describeFrame(frames.current->header, out);
     }
-    return writeOutputs(o, *model, frames, ui, caption, out, err);
+    return writeOutputs(o, *model, frames, ui, out, err);
 }
 
 } // namespace qs40::cli

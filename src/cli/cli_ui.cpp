@@ -5,20 +5,30 @@
 namespace qs40::cli {
 
 namespace {
+
 constexpr std::string_view kProgramName = "qs40-cli";
+
+// A line that ends a sentence is followed by a blank; any other line (a file's name) by ": ".
+bool endsASentence(char last) {
+    return last == '.' || last == '?' || last == '!' || last == ':';
 }
+
+} // namespace
 
 std::string oneLine(const std::string& text) {
     std::string out;
     bool blank = false;
+    bool lineBreak = false;
     for (const char c : text) {
         if (c == '\r' || c == '\n' || c == ' ' || c == '\t') {
             blank = !out.empty();
+            lineBreak = lineBreak || (blank && (c == '\r' || c == '\n'));
             continue;
         }
         if (blank)
-            out += ' ';
+            out += lineBreak && !endsASentence(out.back()) ? ": " : " ";
         blank = false;
+        lineBreak = false;
         out += c;
     }
     return out;

@@ -12,7 +12,9 @@
 
 namespace qs40::cli {
 
-// The text on one line: line breaks become single blanks, blanks at the ends go.
+// The text on one line: a line break becomes ": " after a line that does not end a sentence (a
+// file's name) and a blank after one that does ("name: Can't open file for writing. No space
+// left on device"); runs of blanks become one, blanks at the ends go.
 std::string oneLine(const std::string& text);
 
 class CliUi final : public Ui {

@@ -1,8 +1,11 @@
 #include "files/atomic_write.h"
 
-#include "files/file_replace.h"
-
 namespace qs40 {
+
+std::string fileWriteErrorMessage(const std::filesystem::path& path,
+                                  const FileWriteResult& result) {
+    return "Cannot write file \"" + path.string() + "\".\r\n" + result.message;
+}
 
 bool writeFileAtomically(const std::filesystem::path& path, std::string_view text,
                          std::string& error) {
@@ -11,7 +14,7 @@ bool writeFileAtomically(const std::filesystem::path& path, std::string_view tex
         error.clear();
         return true;
     }
-    error = "Cannot write file \"" + path.string() + "\": " + r.message + ".";
+    error = fileWriteErrorMessage(path, r);
     return false;
 }
 

@@ -216,6 +216,11 @@ void writeConfiguration(IniFile& ini, const ScopeState& state, ConfigMode mode) 
     visitStateKeys(writer, state, mode, state.System.Device_Type_Code);
 }
 
+std::string configurationText(const ScopeState& state, ConfigMode mode, IniFile document) {
+    writeConfiguration(document, state, mode);
+    return document.text();
+}
+
 ConfigReadResult readConfigurationFile(const std::filesystem::path& path, ScopeState& state,
                                        ConfigMode mode, bool variantFirst) {
     const ConfigDocument document = loadConfigurationDocument(path);

@@ -28,6 +28,10 @@ void readConfiguration(const IniFile& ini, ScopeState& state, ConfigMode mode, b
 // in place, so hand-edited service switches survive.
 void writeConfiguration(IniFile& ini, const ScopeState& state, ConfigMode mode);
 
+// The text of a document with the state stored into it, as the file writers below write it; a
+// data file's companion is the state in file mode in a new document.
+std::string configurationText(const ScopeState& state, ConfigMode mode, IniFile document = {});
+
 // Reads the file and says what it found. A missing or unreadable file reads as an empty one;
 // whatever the INI layer parsed is read, so an unusable file reads as what it parsed to.
 ConfigReadResult readConfigurationFile(const std::filesystem::path& path, ScopeState& state,

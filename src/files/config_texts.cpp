@@ -1,5 +1,7 @@
 #include "files/config_texts.h"
 
+#include "files/file_box_texts.h"
+
 #include <cstring>
 
 namespace qs40 {
@@ -9,7 +11,7 @@ std::string configReadReason(const ConfigReadResult& result, bool russian) {
         return std::strerror(result.error);
     switch (result.problem) {
     case ConfigProblem::NotRegularFile:
-        return russian ? "Это не обычный файл" : "Not a regular file";
+        return notRegularFileReason(russian);
     case ConfigProblem::NotText:
         return russian ? "Это не текстовый файл" : "Not a text file";
     case ConfigProblem::TooLarge:

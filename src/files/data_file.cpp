@@ -1,10 +1,12 @@
 #include "files/data_file.h"
 
+#include "files/config_io.h"
 #include "files/data_file_damage.h"
 #include "files/data_file_format.h"
 #include "files/file_box_texts.h"
 #include "files/file_dialogs.h"
 #include "files/file_handles.h"
+#include "files/file_read.h"
 #include "files/file_replace.h"
 
 #include <memory>
@@ -80,13 +82,14 @@ DataFileSaveResult saveCompanion(DataFileContext& context, const std::string& da
         ui.messageBox(companionSaveCaption(ru), replaceExistingText(companion, ru),
                       BoxIcon::Exclamation, BoxButtons::YesNo) != BoxAnswer::Yes)
         return DataFileSaveResult::CompanionKept;
-    if (!writeFileReplacing(companion, std::string_view{}).ok) {
-        ui.messageBox(companionSaveCaption(ru), cantWriteText(companion, ru), BoxIcon::Stop,
-                      BoxButtons::Ok);
+    // Written once, whole: a companion is never seen empty or half-written.
+    const FileWriteResult written =
+        writeFileReplacing(companion, configurationText(context.files.state, ConfigMode::File));
+    if (!written.ok) {
+        ui.messageBox(companionSaveCaption(ru), writeFailureText(companion, written, ru),
+                      BoxIcon::Stop, BoxButtons::Ok);
         return DataFileSaveResult::CompanionFailed;
     }
-    if (context.hooks.writeSettings && !context.hooks.writeSettings(companion))
-        return DataFileSaveResult::CompanionFailed;
     return DataFileSaveResult::Saved;
 }
 
@@ -114,8 +117,8 @@ DataFileSaveResult saveDataFile(DataFileContext& context, const std::string& pat
         prepareHeaderForFile(files.frames.current->header);
         bytes = encodeDataFile(*files.frames.current);
     }
-    if (!writeFileReplacing(path, bytes).ok) {
-        files.ui.messageBox(saveCaption(ru), cantWriteText(path, ru), BoxIcon::Stop,
+    if (const FileWriteResult written = writeFileReplacing(path, bytes); !written.ok) {
+        files.ui.messageBox(saveCaption(ru), writeFailureText(path, written, ru), BoxIcon::Stop,
                             BoxButtons::Ok);
         return DataFileSaveResult::Failed;
     }
@@ -138,17 +141,26 @@ DataFileOpenResult openDataFile(DataFileContext& context, const std::string& pat
     ScopeState& state = files.state;
     const bool ru = state.russian();
 
-    UniqueFile file = openFile(path, "rb");
-    if (!file) {
-        files.ui.messageBox(openCaption(ru), fileNotFoundText(path, ru), BoxIcon::Exclamation,
-                            BoxButtons::Ok);
-        return DataFileOpenResult::NotFound;
+    // Refused before it is opened when it is no regular file: a named pipe would never answer.
+    OpenedStream opened = openRegularFileStream(path);
+    if (!opened.file) {
+        files.ui.messageBox(openCaption(ru), readFailureText(path, opened, ru),
+                            BoxIcon::Exclamation, BoxButtons::Ok);
+        return opened.status == FileReadStatus::Missing ? DataFileOpenResult::NotFound
+                                                        : DataFileOpenResult::Unreadable;
     }
+    UniqueFile file = std::move(opened.file);
     // Read aside and copied in under the lock, so the current set is never seen half-loaded.
     auto loaded = std::make_unique<FrameData>();
     StdioDataFileInput input(file.get());
     const DataFileReport report = decodeDataFile(input, *loaded);
     file.reset(); // closed before any box
+    if (input.error() != 0) {
+        files.ui.messageBox(openCaption(ru),
+                            readFailureText(path, FileReadStatus::Failed, input.error(), ru),
+                            BoxIcon::Exclamation, BoxButtons::Ok);
+        return DataFileOpenResult::Unreadable;
+    }
 
     switch (report.status) {
     case DataFileStatus::NotDataFile:

@@ -25,9 +25,6 @@ struct DataFileVariantFlags {
 struct DataFileHooks {
     // Recomputes the acquisition parameters and raises the display request.
     std::function<void()> recomputeAndDisplay;
-    // The configuration writer in file mode into an existing, empty file; false on failure
-    // (the writer reports its own errors).
-    std::function<bool(const std::string& path)> writeSettings;
     // The configuration reader in file mode.
     std::function<void(const std::string& path)> readSettings;
     // Waits while the GUI handles its events, so that the opened frame is drawn before the
@@ -49,17 +46,21 @@ enum class DataFileSaveResult {
     Failed,          // the data file could not be written; any old file is intact
     Saved,           // data file and companion written
     CompanionKept,   // data file written; the existing companion was not to be replaced
-    CompanionFailed, // data file written; the companion could not be created or written
+    CompanionFailed, // data file written; the companion could not be written, any old one intact
 };
 
 // Menu_Save_As: asks for the name and saves.
 DataFileSaveResult saveDataFileCommand(DataFileContext& context);
-// Saves the current set to `path` and writes the companion.
+// Saves the current set to `path` and writes the companion: the scope state in file mode. Each
+// of the two files is replaced in one step, so that whenever the save stops (an error, the
+// program killed) each is either its old complete self or its new complete self.
 DataFileSaveResult saveDataFile(DataFileContext& context, const std::string& path);
 
 enum class DataFileOpenResult {
     Cancelled,     // the dialog was closed
-    NotFound,      // the file could not be opened; the current set is untouched
+    NotFound,      // nothing at the path; the current set is untouched
+    Unreadable,    // there but not readable (a folder, a named pipe, a device, no permission, a
+                   // read error); the current set is untouched
     InvalidFormat, // wrong mark; the current set is untouched
     ChecksumError, // the header is damaged; the current set is reset
     Loaded,        // the frame is in the current set

@@ -1,6 +1,7 @@
 #include "files/data_file_format.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <sys/stat.h>
 #include <vector>
 
@@ -95,7 +96,11 @@ bool MemoryDataFileInput::skip(std::uint64_t count) {
 }
 
 std::size_t StdioDataFileInput::read(std::span<std::uint8_t> bytes) {
-    return std::fread(bytes.data(), 1, bytes.size(), file_);
+    errno = 0;
+    const std::size_t n = std::fread(bytes.data(), 1, bytes.size(), file_);
+    if (n < bytes.size() && std::ferror(file_) != 0 && error_ == 0)
+        error_ = errno != 0 ? errno : EIO;
+    return n;
 }
 
 bool StdioDataFileInput::skip(std::uint64_t count) {

@@ -77,9 +77,13 @@ public:
     explicit StdioDataFileInput(std::FILE* file) : file_(file) {}
     std::size_t read(std::span<std::uint8_t> bytes) override;
     bool skip(std::uint64_t count) override;
+    // The errno of a read that failed (the input then looks ended), else 0: a failing disk is
+    // not a file that ends early.
+    int error() const { return error_; }
 
 private:
     std::FILE* file_;
+    int error_ = 0;
 };
 
 enum class DataFileStatus {

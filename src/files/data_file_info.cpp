@@ -1,7 +1,9 @@
 #include "files/data_file_info.h"
 
 #include "files/data_file_damage.h"
+#include "files/file_box_texts.h"
 #include "files/file_handles.h"
+#include "files/file_read.h"
 #include "scope/variant.h"
 
 #include <array>
@@ -70,6 +72,16 @@ std::string invalidReason(DataFileStatus status) {
     }
 }
 
+// Why the file cannot be read, as the window's box says it, after "name: " and with the reason
+// on a line of its own.
+std::string unreadableText(const std::string& path, FileReadStatus status, int error) {
+    std::string text = path + ": ";
+    for (const char c : readFailureLines(status, error, false))
+        if (c != '\r')
+            text += c;
+    return text + "\n";
+}
+
 std::string headerLines(const FrameHeader& h) {
     std::string out = "Header:\n";
     for (int i = 0; i < kHeaderFields; ++i) {
@@ -136,11 +148,15 @@ DataFileDescription describeDataFile(DataFileInput& input, const std::string& na
 }
 
 DataFileDescription describeDataFile(const std::string& path) {
-    const UniqueFile file = openFile(path, "rb");
-    if (!file)
-        return {false, path + ": File not found.\n"};
-    StdioDataFileInput input(file.get());
-    return describeDataFile(input, path);
+    // Refused before it is opened when it is no regular file: a named pipe would never answer.
+    const OpenedStream opened = openRegularFileStream(path);
+    if (!opened.file)
+        return {false, unreadableText(path, opened.status, opened.error)};
+    StdioDataFileInput input(opened.file.get());
+    DataFileDescription d = describeDataFile(input, path);
+    if (input.error() != 0)
+        return {false, unreadableText(path, FileReadStatus::Failed, input.error())};
+    return d;
 }
 
 } // namespace qs40

@@ -69,7 +69,8 @@ ExportResult exportImage(ExportContext& context, const PixelImage& picture) {
         return ExportResult::Cancelled;
     const auto bytes = encodeBmp24(picture);
     const FileWriteResult written =
-        bytes ? writeFileReplacing(*path, *bytes) : FileWriteResult{false, 0, "Invalid image size"};
+        bytes ? writeFileReplacing(*path, *bytes)
+              : FileWriteResult{false, 0, "Invalid image size", FileWriteFailure::Abandoned};
     if (written.ok)
         return ExportResult::Written;
     // The failure's own message, as the system states it.

@@ -15,9 +15,11 @@ std::string voltageStepText(std::int32_t voltsPerDivision, std::string_view deci
 
 bool writeExportFile(ExportContext& context, const std::string& caption, const std::string& path,
                      std::string_view bytes) {
-    if (writeFileReplacing(path, bytes).ok)
+    const FileWriteResult written = writeFileReplacing(path, bytes);
+    if (written.ok)
         return true;
-    context.files.ui.messageBox(caption, cantWriteText(path, context.files.state.russian()),
+    context.files.ui.messageBox(caption,
+                                writeFailureText(path, written, context.files.state.russian()),
                                 BoxIcon::Stop, BoxButtons::Ok);
     return false;
 }

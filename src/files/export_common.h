@@ -31,8 +31,8 @@ std::string timeStepText(const FrameHeader& header, std::string_view decimalSepa
 // The voltage of one sample code: volts per division / 32, four significant digits.
 std::string voltageStepText(std::int32_t voltsPerDivision, std::string_view decimalSeparator);
 
-// Writes the file; on failure shows the stop box "name\r\nCan't open file for writing." with
-// the given caption.
+// Writes the file; on failure shows the stop box with the given caption: the name, "Can't open
+// file for writing." when it could not be opened, and the system's reason.
 bool writeExportFile(ExportContext& context, const std::string& caption, const std::string& path,
                      std::string_view bytes);
 

@@ -19,6 +19,8 @@ using UniqueFile = std::unique_ptr<std::FILE, StdioCloser>;
 
 // std::fopen, owned; null when it fails.
 UniqueFile openFile(const std::string& path, const char* mode);
+// A stream over a descriptor that is already open; null (the descriptor closed) when it fails.
+UniqueFile streamOf(UniqueFd fd, const char* mode);
 
 // Removes the file at the end of its scope unless keep() was called.
 class FileRemover {

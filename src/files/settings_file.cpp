@@ -1,14 +1,12 @@
 #include "files/settings_file.h"
 
+#include "files/atomic_write.h"
 #include "files/config_io.h"
 #include "files/file_dialogs.h"
-#include "files/file_handles.h"
+#include "files/file_read.h"
+#include "files/file_replace.h"
 #include "files/file_texts.h"
 #include "files/ini_file.h"
-
-#include <fcntl.h>
-#include <optional>
-#include <sys/stat.h>
 
 namespace qs40 {
 namespace {
@@ -17,27 +15,6 @@ namespace fs = std::filesystem;
 
 void takeWorkingFolder(ScopeState& state, const std::string& chosen) {
     state.Session.workingFolder = folderOf(chosen);
-}
-
-// Whether the file can be opened for reading. A folder is not a file, whatever the system's
-// open() says about it.
-bool canOpenForReading(const fs::path& path) {
-    const UniqueFd fd(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
-    struct stat st {};
-    return fd.valid() && ::fstat(fd.get(), &st) == 0 && !S_ISDIR(st.st_mode);
-}
-
-enum class CreateCheck { Failed, Existing, Created };
-
-// Whether the file can be opened for writing, without emptying it: the new contents replace it
-// only once they are complete.
-CreateCheck checkCanCreate(const fs::path& path) {
-    struct stat st {};
-    const bool existed = ::stat(path.c_str(), &st) == 0;
-    const UniqueFd fd(::open(path.c_str(), O_WRONLY | O_CREAT | O_NONBLOCK | O_CLOEXEC, 0666));
-    if (!fd.valid())
-        return CreateCheck::Failed;
-    return existed ? CreateCheck::Existing : CreateCheck::Created;
 }
 
 } // namespace
@@ -71,24 +48,21 @@ FileDialogRequest openSettingsRequest(const ScopeState& state) {
 
 bool writeSettingsFile(const fs::path& path, const ScopeState& state, Ui& ui,
                        const std::string& errorCaption) {
-    const CreateCheck check = checkCanCreate(path);
-    if (check == CreateCheck::Failed) {
-        ui.messageBox(saveSettingsTitle(state.russian()),
-                      cantWriteText(path.string(), state.russian()), BoxIcon::Stop,
-                      BoxButtons::Ok);
-        return false;
-    }
-    // The check made an empty file; a failed write leaves nothing behind.
-    std::optional<FileRemover> madeByCheck;
-    if (check == CreateCheck::Created)
-        madeByCheck.emplace(path.string());
     IniFile document;
     document.addSection(kSettingsHeaderSection);
-    const bool written = writeConfigurationFile(path, std::move(document), state, ConfigMode::File,
-                                                ui, errorCaption);
-    if (written && madeByCheck)
-        madeByCheck->keep();
-    return written;
+    // The header and the settings in one write: the file is never seen with the one alone.
+    const FileWriteResult written = writeFileReplacing(
+        path.string(), configurationText(state, ConfigMode::File, std::move(document)));
+    if (written.ok)
+        return true;
+    if (written.failure == FileWriteFailure::Open)
+        ui.messageBox(saveSettingsTitle(state.russian()),
+                      writeFailureText(path.string(), written, state.russian()), BoxIcon::Stop,
+                      BoxButtons::Ok);
+    else // as the configuration writer reports its failures
+        ui.messageBox(errorCaption, fileWriteErrorMessage(path, written), BoxIcon::Stop,
+                      BoxButtons::Ok);
+    return false;
 }
 
 bool saveSettings(ScopeState& state, Ui& ui, const std::string& errorCaption) {
@@ -100,9 +74,11 @@ bool saveSettings(ScopeState& state, Ui& ui, const std::string& errorCaption) {
 }
 
 bool openSettings(ScopeState& state, Ui& ui, const fs::path& path) {
-    if (!canOpenForReading(path)) {
+    // Refused before it is opened when it is no regular file: a named pipe would never answer.
+    const OpenedFile opened = openRegularFile(path);
+    if (opened.status != FileReadStatus::Read) {
         ui.messageBox(openSettingsCaption(state.russian()),
-                      fileNotFoundText(path.string(), state.russian()), BoxIcon::Exclamation,
+                      readFailureText(path.string(), opened, state.russian()), BoxIcon::Exclamation,
                       BoxButtons::Ok);
         return false;
     }

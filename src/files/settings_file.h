@@ -27,9 +27,10 @@ FileDialogRequest saveSettingsRequest(const ScopeState& state);
 FileDialogRequest openSettingsRequest(const ScopeState& state);
 
 // Writes the settings file: the header section, then the state in file mode. A file that
-// cannot be created is reported in the "Can't open file for writing." box; a failure while
-// writing in the platform's error box (errorCaption) with its own message. The previous file
-// is replaced only by a complete new one. Returns true when the file was written.
+// cannot be opened for writing is reported in the "Can't open file for writing." box; a failure
+// while writing in the platform's error box (errorCaption) with its own message; both with the
+// system's reason. The previous file is replaced only by a complete new one. Returns true when
+// the file was written.
 bool writeSettingsFile(const std::filesystem::path& path, const ScopeState& state, Ui& ui,
                        const std::string& errorCaption);
 
@@ -37,10 +38,11 @@ bool writeSettingsFile(const std::filesystem::path& path, const ScopeState& stat
 // folder), then writeSettingsFile. Returns true when a file was written.
 bool saveSettings(ScopeState& state, Ui& ui, const std::string& errorCaption);
 
-// Open(file name): a file that cannot be opened for reading gets the "File not found." box;
-// otherwise the state is read in file mode (the file's variant code is not read; the current
-// capability bits decide which keys are read). Returns true when the state was read: the
-// caller then applies it as after a control click.
+// Open(file name): a file that is not there gets the "File not found." box, one that cannot be
+// read (a folder, a named pipe, a device, no permission) a box with the system's reason; both
+// without opening anything but a regular file. Otherwise the state is read in file mode (the file's
+// variant code is not read; the current capability bits decide which keys are read). Returns true
+// when the state was read: the caller then applies it as after a control click.
 [[nodiscard]] bool openSettings(ScopeState& state, Ui& ui, const std::filesystem::path& path);
 
 // Menu "Open Settings...": the open dialog (the chosen file's folder becomes the working

@@ -34,10 +34,6 @@ DataFileContext TQS4003MFrm::dataFileContext() {
         requests_.requestDisplay();
         requests_.wake();
     };
-    hooks.writeSettings = [this](const std::string& path) {
-        return writeConfigurationFile(path, IniFile{}, state_, ConfigMode::File, *ui_,
-                                      errorCaption());
-    };
     hooks.readSettings = [this](const std::string& path) {
         readConfigurationFile(path, state_, ConfigMode::File, false);
         afterSettingsOpened();

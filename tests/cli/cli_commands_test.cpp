@@ -9,6 +9,9 @@
 #include <regex>
 #include <sstream>
 
+#include <cerrno>
+#include <cstring>
+
 namespace qs40::cli {
 namespace {
 
@@ -94,10 +97,22 @@ TEST_F(CliCommands, SavesASingleShotThatInfoDescribes) {
 
 TEST_F(CliCommands, InfoRefusesWhatIsNoDataFile) {
     writeFile(file("junk.qsd"), "not a data file");
-    for (const std::string& path : {file("junk.qsd"), file("missing.qsd")}) {
-        EXPECT_EQ(run({"info", path}), kExitBadInput);
-        EXPECT_EQ(errLines(), 1u);
-        EXPECT_TRUE(errHas(path));
+    fs::create_directory(file("folder.qsd"));
+    ASSERT_EQ(::mkfifo(file("fifo.qsd").c_str(), 0600), 0);
+    struct Case {
+        std::string path;
+        std::string said;
+    };
+    const Case cases[] = {
+        {file("junk.qsd"), "Invalid file format."},
+        {file("missing.qsd"), "File not found. " + std::string(std::strerror(ENOENT))},
+        {file("folder.qsd"), std::strerror(EISDIR)},
+        // Refused at once: opened for reading, it would wait for a writer for ever.
+        {file("fifo.qsd"), "Not a regular file"},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(run({"info", c.path}), kExitBadInput);
+        EXPECT_EQ(err.str(), "qs40-cli: " + c.path + ": " + c.said + "\n");
         EXPECT_EQ(out.str(), "");
     }
 }
@@ -137,14 +152,17 @@ TEST_F(CliCommands, AppliesTheSettingsFile) {
 
 TEST_F(CliCommands, RefusesAnUnusableSettingsFile) {
     fs::create_directory(file("folder.qss"));
+    ASSERT_EQ(::mkfifo(file("fifo.qss").c_str(), 0600), 0);
     writeFile(file("data.qss"), std::string("\x00\x01\x02 binary\n", 11));
     struct Case {
         std::string path;
-        const char* reason;
+        std::string reason;
     };
     const Case cases[] = {
-        {file("missing.qss"), "cannot read the settings file"},
-        {file("folder.qss"), "cannot read the settings file"},
+        {file("missing.qss"),
+         "Open Settings: " + file("missing.qss") + ": File not found. " + std::strerror(ENOENT)},
+        {file("folder.qss"), "Open Settings: " + file("folder.qss") + ": " + std::strerror(EISDIR)},
+        {file("fifo.qss"), "Open Settings: " + file("fifo.qss") + ": Not a regular file"},
         {file("data.qss"), "is not a settings file"},
     };
     for (const Case& c : cases) {
@@ -214,6 +232,10 @@ TEST_F(CliCommands, AConfigurationThatCannotBeReadIsReportedInOneLine) {
     EXPECT_TRUE(
         errHas("cannot read the configuration file " + file("folder.ini") + ": Is a directory\n"))
         << err.str();
+    ASSERT_EQ(::mkfifo(file("fifo.ini").c_str(), 0600), 0);
+    EXPECT_EQ(acquire({"--config", file("fifo.ini"), "--single"}), kExitBadInput);
+    EXPECT_EQ(err.str(), "qs40-cli: cannot read the configuration file " + file("fifo.ini") +
+                             ": Not a regular file\n");
     static constexpr char kGarbage[] = "\x7f"
                                        "ELF\0\0\x01[System]";
     const std::string garbage(kGarbage, sizeof kGarbage - 1);
@@ -403,6 +425,27 @@ TEST_F(CliCommands, ReportsAnOutputThatCannotBeWritten) {
     EXPECT_EQ(acquire({"--generator", "--export-text", file("no/such/folder/t.txt")}), kExitWrite);
     EXPECT_EQ(errLines(), 1u) << err.str();
     EXPECT_TRUE(errHas("t.txt")) << err.str();
+    EXPECT_TRUE(errHas("Can't open file for writing. " + std::string(std::strerror(ENOENT))))
+        << err.str();
+}
+
+// A full device takes nothing: each output is an error with the system's reason, never
+// "Wrote", and the device stays a device.
+TEST_F(CliCommands, AnOutputOnAFullDeviceIsAnError) {
+    const std::string device = testing::fullDevice(file("full"));
+    if (device.empty())
+        GTEST_SKIP() << "no full device here";
+    struct Case {
+        const char* option;
+        const char* caption;
+    };
+    for (const Case& c : {Case{"--export-text", "Save Text"}, Case{"--save", "Save"}}) {
+        EXPECT_EQ(acquire({"--single", c.option, device}), kExitWrite);
+        EXPECT_EQ(err.str(), "qs40-cli: " + std::string(c.caption) + ": " + device + ": " +
+                                 std::strerror(ENOSPC) + "\n");
+        EXPECT_EQ(out.str().find("Wrote"), std::string::npos) << out.str();
+        EXPECT_TRUE(testing::isCharDevice(device));
+    }
 }
 
 } // namespace

@@ -36,7 +36,8 @@ protected:
     std::string file(const std::string& name) const { return dir.file(name); }
 
     Ran run(const std::vector<std::string>& args) {
-        std::string command = quoted(QS40_CLI_PROGRAM);
+        // A run that hangs (a named pipe opened for reading) ends as a failure, not a stuck test.
+        std::string command = "timeout -k 5 60 " + quoted(QS40_CLI_PROGRAM);
         for (const std::string& a : args)
             command += " " + quoted(a);
         command += " >" + quoted(file("stdout")) + " 2>" + quoted(file("stderr")) + " </dev/null";
@@ -110,6 +111,36 @@ TEST_F(CliProgram, WorksAsTheVariantTheInstrumentReports) {
     EXPECT_NE(info.out.find("Damaged:\n  The file is shorter than its header says"),
               std::string::npos)
         << info.out;
+}
+
+// The program as a user meets it on what is not a regular file: a full device is an error with
+// the system's reason, never "Wrote"; a named pipe named as input is refused at once.
+TEST_F(CliProgram, FullDeviceAndNamedPipes) {
+    writeFile(file("qs40.ini"), "[Common]\r\nRussian=0\r\n\r\n[System]\r\nDevice_Type_Code=31\r\n");
+    const std::string device = testing::fullDevice(file("full"));
+    if (!device.empty()) {
+        const Ran full = run({"acquire", "--device", kFastSim, "--config", file("qs40.ini"),
+                              "--single", "--export-text", device});
+        EXPECT_EQ(full.status, 6);
+        EXPECT_EQ(full.err, "qs40-cli: Save Text: " + device + ": No space left on device\n");
+        EXPECT_EQ(full.out.find("Wrote"), std::string::npos) << full.out;
+        EXPECT_TRUE(testing::isCharDevice(device));
+    }
+
+    for (const char* name : {"fifo.qsd", "fifo.qss", "fifo.ini"})
+        ASSERT_EQ(::mkfifo(file(name).c_str(), 0600), 0);
+    const Ran info = run({"info", file("fifo.qsd")});
+    EXPECT_EQ(info.status, 5);
+    EXPECT_EQ(info.err, "qs40-cli: " + file("fifo.qsd") + ": Not a regular file\n");
+    const Ran settings = run({"acquire", "--device", kFastSim, "--config", file("qs40.ini"),
+                              "--settings", file("fifo.qss"), "--single"});
+    EXPECT_EQ(settings.status, 5);
+    EXPECT_EQ(settings.err,
+              "qs40-cli: Open Settings: " + file("fifo.qss") + ": Not a regular file\n");
+    const Ran config = run({"acquire", "--device", kFastSim, "--config", file("fifo.ini")});
+    EXPECT_EQ(config.status, 5);
+    EXPECT_EQ(config.err, "qs40-cli: cannot read the configuration file " + file("fifo.ini") +
+                              ": Not a regular file\n");
 }
 
 } // namespace

@@ -1,6 +1,10 @@
 // Helpers of the qs40-cli tests: a scratch folder and whole-file reads and writes.
 #pragma once
 
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <unistd.h>
+
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -39,6 +43,20 @@ inline std::string readFile(const std::string& path) {
 
 inline void writeFile(const std::string& path, const std::string& text) {
     std::ofstream(path, std::ios::binary | std::ios::trunc) << text;
+}
+
+// A device node like /dev/full (every write fails with ENOSPC) at `path` when running as root,
+// else the system's /dev/full, which only root could replace; empty when there is none.
+inline std::string fullDevice(const std::string& path) {
+    if (::geteuid() == 0)
+        return ::mknod(path.c_str(), S_IFCHR | 0666, ::makedev(1, 7)) == 0 ? path : "";
+    struct stat st {};
+    return ::stat("/dev/full", &st) == 0 && S_ISCHR(st.st_mode) ? "/dev/full" : "";
+}
+
+inline bool isCharDevice(const std::string& path) {
+    struct stat st {};
+    return ::lstat(path.c_str(), &st) == 0 && S_ISCHR(st.st_mode);
 }
 
 // Unpaced, so that a frame takes milliseconds; the clock is still the real one.

@@ -78,6 +78,13 @@ const ReadCase kCases[] = {
          return dir / "qs40.ini";
      },
      ConfigReadStatus::Unreadable, 0, ConfigProblem::NotRegularFile},
+    // Never opened: opening a device can act on it.
+    {"ALinkToADevice",
+     [](const TempFolder& dir) {
+         fs::create_symlink("/dev/null", dir / "qs40.ini");
+         return dir / "qs40.ini";
+     },
+     ConfigReadStatus::Unreadable, 0, ConfigProblem::NotRegularFile},
     {"BinaryGarbage",
      [](const TempFolder& dir) {
          static constexpr char kBytes[] = "\x7f"

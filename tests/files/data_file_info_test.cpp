@@ -1,8 +1,12 @@
 #include "files/data_file_info.h"
 
 #include "datafile_test_support.h"
+#include "special_files.h"
 
 #include <gtest/gtest.h>
+
+#include <cerrno>
+#include <cstring>
 
 namespace qs40 {
 namespace {
@@ -64,9 +68,33 @@ TEST(DataFileInfo, ReportsWhatIsWrong) {
             EXPECT_EQ(d.text.rfind(path + ": ", 0), 0u) << d.text;
         }
     }
-    const DataFileDescription missing = describeDataFile(dir.file("none.qsd"));
-    EXPECT_FALSE(missing.valid);
-    EXPECT_EQ(missing.text, dir.file("none.qsd") + ": File not found.\n");
+}
+
+// What cannot be read says why, the system's reason on its own line; what is not a regular file
+// is refused before it is opened (a named pipe would never answer).
+TEST(DataFileInfo, SaysWhyAFileCannotBeRead) {
+    TempFolder dir;
+    std::filesystem::create_directory(dir / "folder.qsd");
+    ASSERT_TRUE(testing::makeFifo(dir.file("fifo.qsd")));
+    struct Case {
+        std::optional<std::string> path;
+        std::string text;
+    };
+    const auto device = testing::makeNullDevice(dir.file("null"));
+    const Case cases[] = {
+        {dir.file("none.qsd"),
+         dir.file("none.qsd") + ": File not found.\n" + std::strerror(ENOENT) + "\n"},
+        {dir.file("folder.qsd"), dir.file("folder.qsd") + ": " + std::strerror(EISDIR) + "\n"},
+        {dir.file("fifo.qsd"), dir.file("fifo.qsd") + ": Not a regular file\n"},
+        {device, device.value_or("") + ": Not a regular file\n"},
+    };
+    for (const Case& c : cases) {
+        if (!c.path)
+            continue;
+        const DataFileDescription d = describeDataFile(*c.path);
+        EXPECT_FALSE(d.valid);
+        EXPECT_EQ(d.text, c.text);
+    }
 }
 
 TEST(DataFileInfo, SampleCountBeyondTheArraysIsNamed) {

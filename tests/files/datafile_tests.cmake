@@ -8,3 +8,4 @@ qs40_add_test(data_file_damage_tests SOURCES data_file_damage_test.cpp LIBS qs40
 qs40_add_test(export_text_tests SOURCES export_text_test.cpp LIBS qs40core LABELS core)
 qs40_add_test(export_raw_tests SOURCES export_raw_test.cpp LIBS qs40core LABELS core)
 qs40_add_test(export_bitmap_tests SOURCES export_bitmap_test.cpp LIBS qs40core LABELS core)
+qs40_add_test(file_read_tests SOURCES file_read_test.cpp LIBS qs40core LABELS core)

@@ -5,6 +5,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
+#include <cstring>
+
 namespace qs40 {
 namespace {
 
@@ -199,7 +202,8 @@ TEST_F(ExportRawTest, CompanionThatCannotBeWritten) {
     EXPECT_EQ(exportRawChannel(context, RawChannel::A1), ExportResult::CompanionFailed);
     ASSERT_EQ(ui.boxes.size(), 2u); // the replace question, then the failure
     EXPECT_EQ(ui.boxes[1].caption, "Save Text For Row Binary");
-    EXPECT_EQ(ui.boxes[1].text, dir.file("a.txt") + "\r\nCan't open file for writing.");
+    EXPECT_EQ(ui.boxes[1].text,
+              dir.file("a.txt") + "\r\nCan't open file for writing.\r\n" + std::strerror(EISDIR));
     EXPECT_EQ(ui.boxes[1].icon, BoxIcon::Stop);
     EXPECT_EQ(readFile(dir.file("a.bin")).size(), 3u);
 }
@@ -209,7 +213,8 @@ TEST_F(ExportRawTest, BinaryThatCannotBeWritten) {
     EXPECT_EQ(exportRawChannel(context, RawChannel::A1), ExportResult::Failed);
     ASSERT_EQ(ui.boxes.size(), 1u);
     EXPECT_EQ(ui.boxes[0].caption, "Save Row Binary (CH A1)");
-    EXPECT_EQ(ui.boxes[0].text, dir.file("no/a.bin") + "\r\nCan't open file for writing.");
+    EXPECT_EQ(ui.boxes[0].text, dir.file("no/a.bin") + "\r\nCan't open file for writing.\r\n" +
+                                    std::strerror(ENOENT));
 }
 
 } // namespace

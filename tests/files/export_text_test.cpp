@@ -2,8 +2,12 @@
 
 #include "datafile_fake_ui.h"
 #include "datafile_test_support.h"
+#include "special_files.h"
 
 #include <gtest/gtest.h>
+
+#include <cerrno>
+#include <cstring>
 
 namespace qs40 {
 namespace {
@@ -141,8 +145,24 @@ TEST_F(ExportTextTest, RussianDialogAndWriteFailure) {
     EXPECT_EQ(ui.saveRequests[0].proposedName, "*.txt");
     ASSERT_EQ(ui.boxes.size(), 1u);
     EXPECT_EQ(ui.boxes[0].caption, "Сохранение текстового файла");
-    EXPECT_EQ(ui.boxes[0].text, dir.file("none/run.txt") + "\r\nНет доступа к файлу.");
+    EXPECT_EQ(ui.boxes[0].text,
+              dir.file("none/run.txt") + "\r\nНет доступа к файлу.\r\n" + std::strerror(ENOENT));
     EXPECT_EQ(ui.boxes[0].icon, BoxIcon::Stop);
+}
+
+// Exported to a full device: written in place, which stays a device, and the failure is an
+// error with the system's reason, never a written file.
+TEST_F(ExportTextTest, AFullDeviceIsAnError) {
+    const auto device = testing::makeFullDevice(dir.file("full"));
+    if (!device)
+        GTEST_SKIP() << "no full device here";
+    *frames.current = *smallFrame();
+    ui.dialogAnswer = *device;
+    EXPECT_EQ(exportText(context), ExportResult::Failed);
+    ASSERT_EQ(ui.boxes.size(), 1u);
+    EXPECT_EQ(ui.boxes[0].caption, "Save Text");
+    EXPECT_EQ(ui.boxes[0].text, *device + "\r\n" + std::strerror(ENOSPC));
+    EXPECT_EQ(testing::kindAt(*device), S_IFCHR);
 }
 
 TEST_F(ExportTextTest, CancelWritesNothing) {

@@ -3,10 +3,18 @@
 #include "files/config_io.h"
 #include "files/ini_file.h"
 
+#include "files/file_replace.h"
+
 #include "config_recording_ui.h"
+#include "datafile_file_size_limit.h"
+#include "special_files.h"
 #include "temp_folder.h"
 
 #include <gtest/gtest.h>
+
+#include <cerrno>
+#include <cstring>
+#include <stdexcept>
 #include <unistd.h>
 
 namespace qs40 {
@@ -18,6 +26,10 @@ using testing::RecordingUi;
 using namespace std::string_literals;
 using testing::TempFolder;
 using testing::writeFile;
+
+std::string reason(int error) {
+    return std::strerror(error);
+}
 
 ScopeState englishState(std::int32_t code = 31) {
     ScopeState s;
@@ -136,8 +148,10 @@ TEST(SettingsSave, AFileThatCannotBeCreatedIsReportedInTheCurrentLanguage) {
         EXPECT_FALSE(saveSettings(s, ui, "qs40"));
         ASSERT_EQ(ui.boxes.size(), 1u);
         EXPECT_EQ(ui.boxes[0].caption, russian ? "Сохранение файла настроек" : "Save Settings");
-        EXPECT_EQ(ui.boxes[0].text, path + (russian ? "\r\nНет доступа к файлу."
-                                                    : "\r\nCan't open file for writing."));
+        EXPECT_EQ(ui.boxes[0].text,
+                  path +
+                      (russian ? "\r\nНет доступа к файлу." : "\r\nCan't open file for writing.") +
+                      "\r\n" + reason(ENOENT));
         EXPECT_EQ(ui.boxes[0].icon, BoxIcon::Stop);
         EXPECT_EQ(ui.boxes[0].buttons, BoxButtons::Ok);
     }
@@ -148,19 +162,70 @@ TEST(SettingsSave, AFileThatCannotBeCreatedIsReportedInTheCurrentLanguage) {
     EXPECT_FALSE(writeSettingsFile(dir / "b.qss", s, ui, "qs40"));
     ASSERT_EQ(ui.boxes.size(), 1u);
     EXPECT_EQ(ui.boxes[0].caption, "Save Settings");
+    EXPECT_EQ(ui.boxes[0].text,
+              (dir / "b.qss").string() + "\r\nCan't open file for writing.\r\n" + reason(EISDIR));
 }
 
 TEST(SettingsSave, AReadOnlyFileIsReportedAndKeptAsItWas) {
-    if (::geteuid() == 0)
-        GTEST_SKIP() << "permissions do not bind root";
     TempFolder dir;
+    testing::openToEveryone(dir.path()); // the folder would allow a replacement
     writeFile(dir / "ro.qss", "old");
     fs::permissions(dir / "ro.qss", fs::perms::owner_read);
-    RecordingUi ui;
-    EXPECT_FALSE(writeSettingsFile(dir / "ro.qss", englishState(), ui, "qs40"));
-    ASSERT_EQ(ui.boxes.size(), 1u);
-    EXPECT_EQ(ui.boxes[0].text, (dir / "ro.qss").string() + "\r\nCan't open file for writing.");
+    const std::string said = testing::runUnprivileged([&] {
+        RecordingUi ui;
+        const bool written = writeSettingsFile(dir / "ro.qss", englishState(), ui, "qs40");
+        return std::string(written ? "written" : "refused") +
+               (ui.boxes.size() == 1 ? " " + ui.boxes[0].text
+                                     : " boxes: " + std::to_string(ui.boxes.size()));
+    });
+    EXPECT_EQ(said, "refused " + (dir / "ro.qss").string() +
+                        "\r\nCan't open file for writing.\r\n" + reason(EACCES));
     EXPECT_EQ(readFile(dir / "ro.qss"), "old");
+}
+
+// A full device stays a device and the failure is told in the platform's box with the reason.
+TEST(SettingsSave, AFullDeviceIsAnError) {
+    TempFolder dir;
+    const auto device = testing::makeFullDevice((dir / "full").string());
+    if (!device)
+        GTEST_SKIP() << "no full device here";
+    RecordingUi ui;
+    EXPECT_FALSE(writeSettingsFile(*device, englishState(), ui, "qs40"));
+    ASSERT_EQ(ui.boxes.size(), 1u);
+    EXPECT_EQ(ui.boxes[0].caption, "qs40");
+    EXPECT_EQ(ui.boxes[0].text, "Cannot write file \"" + *device + "\".\r\n" + reason(ENOSPC));
+    EXPECT_EQ(ui.boxes[0].icon, BoxIcon::Stop);
+    EXPECT_EQ(testing::kindAt(*device), S_IFCHR);
+}
+
+// The header and the settings are written together: a save stopped at any step leaves the old
+// file or the complete new one, never an empty or a header-only file.
+TEST(SettingsSave, StoppedAtAnyStepLeavesTheOldFileOrTheNewOne) {
+    const ScopeState s = englishState();
+    for (int stopAt = 0; stopAt < 5; ++stopAt) {
+        for (const bool hadFile : {true, false}) {
+            SCOPED_TRACE(std::to_string(stopAt) + (hadFile ? " over an old file" : ""));
+            TempFolder dir;
+            const fs::path path = dir / "a.qss";
+            if (hadFile)
+                writeFile(path, "old");
+            int step = 0;
+            const ScopedFileWriteStepHook hook([&](const std::string&, FileWriteStep) {
+                if (step++ == stopAt)
+                    throw std::runtime_error("stopped");
+            });
+            RecordingUi ui;
+            EXPECT_THROW(writeSettingsFile(path, s, ui, "qs40"), std::runtime_error);
+            const std::string now = readFile(path);
+            if (stopAt < 3) {
+                EXPECT_EQ(now, hadFile ? "old" : "");
+                EXPECT_EQ(fs::exists(path), hadFile);
+            } else {
+                EXPECT_TRUE(now.starts_with("[ZR40 SETTINGS FILE]\r\n\r\n[System]\r\n")) << now;
+            }
+            EXPECT_EQ(dir.entryCount(), fs::exists(path) ? 1u : 0u);
+        }
+    }
 }
 
 TEST(SettingsOpen, AMissingFileIsReportedAndChangesNothing) {
@@ -174,16 +239,45 @@ TEST(SettingsOpen, AMissingFileIsReportedAndChangesNothing) {
         EXPECT_FALSE(openSettings(s, ui, path));
         ASSERT_EQ(ui.boxes.size(), 1u);
         EXPECT_EQ(ui.boxes[0].caption, russian ? "Открытие файла настроек" : "Open Settings");
-        EXPECT_EQ(ui.boxes[0].text,
-                  path.string() + (russian ? "\r\nФайл не найден." : "\r\nFile not found."));
+        EXPECT_EQ(ui.boxes[0].text, path.string() +
+                                        (russian ? "\r\nФайл не найден." : "\r\nFile not found.") +
+                                        "\r\n" + reason(ENOENT));
         EXPECT_EQ(ui.boxes[0].icon, BoxIcon::Exclamation);
         EXPECT_EQ(ui.boxes[0].buttons, BoxButtons::Ok);
         EXPECT_EQ(s.Common.Marker_x, 123);
     }
-    RecordingUi ui;
-    ScopeState s = englishState();
-    EXPECT_FALSE(openSettings(s, ui, dir.path())); // a folder is not a settings file
-    EXPECT_EQ(ui.boxes.size(), 1u);
+}
+
+// What is not a regular file is refused before it is opened, with the system's reason; the
+// state stays as it was.
+TEST(SettingsOpen, WhatIsNotARegularFileIsRefusedWithTheReason) {
+    TempFolder dir;
+    struct Case {
+        const char* what;
+        std::optional<std::string> path;
+        std::string reason;
+    };
+    fs::create_directory(dir / "folder.qss");
+    testing::makeFifo((dir / "fifo.qss").string());
+    const Case cases[] = {
+        {"folder", (dir / "folder.qss").string(), reason(EISDIR)},
+        {"named pipe", (dir / "fifo.qss").string(), "Not a regular file"},
+        {"device", testing::makeNullDevice((dir / "null").string()), "Not a regular file"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        if (!c.path)
+            continue;
+        RecordingUi ui;
+        ScopeState s = englishState();
+        s.Common.Marker_x = 123;
+        EXPECT_FALSE(openSettings(s, ui, *c.path));
+        ASSERT_EQ(ui.boxes.size(), 1u);
+        EXPECT_EQ(ui.boxes[0].caption, "Open Settings");
+        EXPECT_EQ(ui.boxes[0].text, *c.path + "\r\n" + c.reason);
+        EXPECT_EQ(ui.boxes[0].icon, BoxIcon::Exclamation);
+        EXPECT_EQ(s.Common.Marker_x, 123);
+    }
 }
 
 TEST(SettingsOpen, AFileThatIsNotIniOpensAndChangesNothing) {
