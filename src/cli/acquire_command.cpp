@@ -91,10 +91,12 @@ int loadConfiguration(const CliOptions& o, const CliEnvironment& env, IniFile& c
     return kExitOk;
 }
 
-int checkSettingsFile(const std::string& path, Ui& ui, std::ostream& err) {
-    // A file that cannot be read (a named pipe, a folder) is refused by the reader with its box;
-    // the settings are applied later, for the instrument's variant.
+int checkSettingsFile(const std::string& path, const IniFile& configuration, Ui& ui,
+                      std::ostream& err) {
+    // A file that cannot be read (a named pipe, a folder) is refused by the reader with its box,
+    // in the configured language; the settings are applied later, for the instrument's variant.
     ScopeState scratch;
+    readConfiguration(configuration, scratch, ConfigMode::Configuration, true);
     if (!openSettings(scratch, ui, path))
         return kExitBadInput; // the box said why
     if (!looksLikeSettings(IniFile::load(path)))
@@ -351,7 +353,7 @@ int runAcquire(const CliOptions& o, std::ostream& out, std::ostream& err,
     if (const int code = loadConfiguration(o, env, configuration, err); code != kExitOk)
         return code;
     if (!o.settingsFile.empty())
-        if (const int code = checkSettingsFile(o.settingsFile, ui, err); code != kExitOk)
+        if (const int code = checkSettingsFile(o.settingsFile, configuration, ui, err); code != kExitOk)
             return code;
     auto model = std::make_unique<ScopeModel>();
     if (!setUpModel(configuration, o.variant, o.settingsFile, *model, ui))
