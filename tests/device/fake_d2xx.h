@@ -15,6 +15,7 @@ struct FakeDevice {
     std::uint32_t location = 0;
     FtStatus openStatus = FT_OK;
     FtStatus listStatus = FT_OK; // returned by both listing calls of this index
+    OpenRefusal refusal{};       // why the open fails, when openStatus is not FT_OK
 };
 
 class FakeD2xx final : public D2xx {
@@ -28,6 +29,7 @@ public:
     // Locations of the devices opened so far, in order; handle = position + 100.
     std::vector<std::uint32_t> opened;
     Event* notifiedEvent = nullptr;
+    OpenRefusal lastRefusal;
 
     // The calls made on handles after the open (configuration and the like).
     std::vector<std::string> callsFrom(std::size_t first) const {
@@ -56,17 +58,21 @@ public:
     }
     FtStatus openByLocation(std::uint32_t location, FtHandle& handle) override {
         calls.push_back("openByLocation " + std::to_string(location));
+        lastRefusal = {};
         for (const auto& device : devices) {
             if (device.location != location)
                 continue;
-            if (device.openStatus != FT_OK)
+            if (device.openStatus != FT_OK) {
+                lastRefusal = device.refusal;
                 return device.openStatus;
+            }
             opened.push_back(location);
             handle = static_cast<FtHandle>(99 + opened.size());
             return FT_OK;
         }
         return FT_DEVICE_NOT_FOUND;
     }
+    OpenRefusal lastOpenRefusal() const override { return lastRefusal; }
     FtStatus close(FtHandle handle) override { return record("close", handle); }
 
     FtStatus resetDevice(FtHandle handle) override { return record("resetDevice", handle); }

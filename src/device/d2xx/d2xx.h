@@ -17,6 +17,8 @@
 //   - One handle holds a device at a time: opening a device that an open handle holds returns
 //     FT_DEVICE_NOT_OPENED. A handle holds its device from the open until its close, its port
 //     reset, or the loss of the device.
+//   - A device that another program holds (another QS40, say) is not taken from it: the open
+//     returns FT_DEVICE_NOT_OPENED at once, and lastOpenRefusal() says that it is in use.
 //
 // Lost device (unplugged, or gone from the bus): a backend notices the loss at once, or within
 // a fraction of a second when its reader next hears from the device. From then on every call
@@ -81,6 +83,16 @@ inline constexpr std::uint32_t FT_EVENT_RXCHAR = 1;
 
 inline constexpr std::size_t kDescriptionBufferSize = 64;
 
+// Why an open failed, where the status alone does not tell the user.
+struct OpenRefusal {
+    enum class Reason : std::uint8_t {
+        None,  // nothing more to say than the status
+        InUse, // another program holds the device
+    };
+    Reason reason = Reason::None;
+    std::string device; // the node refused (a tty path); empty when the device has none
+};
+
 class D2xx {
 public:
     virtual ~D2xx() = default;
@@ -96,6 +108,9 @@ public:
     // location, FT_DEVICE_NOT_OPENED when it is held (see above) or cannot be opened. The new
     // handle starts with time-outs of 0 and no event.
     virtual FtStatus openByLocation(std::uint32_t location, FtHandle& handle) = 0;
+    // Why the last openByLocation failed, when the backend knows more than the status; Reason
+    // None after a successful open or an open the backend has nothing to add to.
+    virtual OpenRefusal lastOpenRefusal() const { return {}; }
     // Releases the handle and its device; FT_OK also for a handle whose device was lost or
     // whose port was reset.
     virtual FtStatus close(FtHandle handle) = 0;

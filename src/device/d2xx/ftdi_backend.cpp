@@ -3,14 +3,17 @@
 #include "device/d2xx/ftdi_port.h"
 #include "device/d2xx/libftdi_bus.h"
 #include "device/d2xx/port_table_d2xx_impl.h"
+#include "device/d2xx/tty_lock.h"
 
 namespace qs40 {
 
 template class PortTableD2xx<FtdiPort, std::uint32_t>;
 
-FtdiD2xx::FtdiD2xx(std::string sysRoot) : FtdiD2xx(libftdiBus(std::move(sysRoot))) {}
+FtdiD2xx::FtdiD2xx(std::string sysRoot)
+    : FtdiD2xx(libftdiBus(sysRoot), TtyRoots{"/dev", sysRoot}) {}
 
-FtdiD2xx::FtdiD2xx(std::unique_ptr<FtdiBus> bus) : bus_(std::move(bus)) {}
+FtdiD2xx::FtdiD2xx(std::unique_ptr<FtdiBus> bus, std::optional<TtyRoots> ttys)
+    : bus_(std::move(bus)), ttys_(std::move(ttys)) {}
 
 FtdiD2xx::~FtdiD2xx() = default;
 
@@ -68,12 +71,30 @@ FtStatus FtdiD2xx::listDescription(std::uint32_t index, std::string& description
     return status;
 }
 
+std::optional<std::string> FtdiD2xx::heldTerminal(std::uint32_t location) const {
+    if (!ttys_)
+        return std::nullopt;
+    for (const TtyDevice& tty : scanTtyUsb(*ttys_)) {
+        if (tty.location == location && ttyHeldElsewhere(tty.path))
+            return tty.path;
+    }
+    return std::nullopt;
+}
+
 FtStatus FtdiD2xx::openByLocation(std::uint32_t location, FtHandle& handle) {
     const auto sameDevice = [location](const std::uint32_t& held) { return held == location; };
-    const auto open = [&](std::shared_ptr<FtdiPort>& port) -> FtStatus {
+    const auto open = [&](std::shared_ptr<FtdiPort>& port, OpenRefusal& refusal) -> FtStatus {
+        if (auto terminal = heldTerminal(location)) {
+            refusal = {OpenRefusal::Reason::InUse, std::move(*terminal)};
+            return FT_DEVICE_NOT_OPENED;
+        }
         std::unique_ptr<FtdiDevice> device;
-        if (const FtStatus status = bus_->open(location, device); status != FT_OK)
+        bool inUse = false;
+        if (const FtStatus status = bus_->open(location, device, inUse); status != FT_OK) {
+            if (inUse)
+                refusal.reason = OpenRefusal::Reason::InUse;
             return status;
+        }
         port = std::make_shared<FtdiPort>(std::move(device));
         return FT_OK;
     };

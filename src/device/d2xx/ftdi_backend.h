@@ -5,13 +5,20 @@
 //
 // Handles as port_table_d2xx.h says, with the promises of d2xx.h. libftdi1 knows no 0 ms
 // latency: 0 sets the chip's shortest, 1 ms. The port reset is libusb_reset_device.
+//
+// Opening a channel sets the kernel's serial driver aside, which would hang up a program that
+// has the channel's /dev/ttyUSBn open: a channel whose terminal another program holds
+// (tty_lock.h), like one whose interface another program claimed, is refused with
+// FT_DEVICE_NOT_OPENED, and lastOpenRefusal() names it in use.
 #pragma once
 
 #include "device/d2xx/d2xx.h"
 #include "device/d2xx/ftdi_bus.h"
 #include "device/d2xx/port_table_d2xx.h"
+#include "device/d2xx/tty_enumeration.h"
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -22,11 +29,12 @@ extern template class PortTableD2xx<FtdiPort, std::uint32_t>;
 
 class FtdiD2xx final : public PortTableD2xx<FtdiPort, std::uint32_t> {
 public:
-    // The chips attached; sysRoot: where the product strings are looked up without opening
-    // the devices.
+    // The chips attached; sysRoot: where the product strings and the terminals of the channels
+    // are looked up without opening the devices.
     explicit FtdiD2xx(std::string sysRoot = "/sys");
-    // The chips of another bus (tests play one).
-    explicit FtdiD2xx(std::unique_ptr<FtdiBus> bus);
+    // The chips of another bus (tests play one); ttys: where the terminals of its channels are
+    // looked for, none when the bus has no terminals.
+    explicit FtdiD2xx(std::unique_ptr<FtdiBus> bus, std::optional<TtyRoots> ttys = std::nullopt);
     ~FtdiD2xx() override;
     FtdiD2xx(const FtdiD2xx&) = delete;
     FtdiD2xx& operator=(const FtdiD2xx&) = delete;
@@ -42,7 +50,11 @@ private:
     // The kept channel at index, listing first when nothing was listed yet.
     FtStatus listed(std::uint32_t index, FtdiChannel& channel);
 
+    // The terminal of the channel at location when another program holds it.
+    std::optional<std::string> heldTerminal(std::uint32_t location) const;
+
     const std::unique_ptr<FtdiBus> bus_;
+    const std::optional<TtyRoots> ttys_;
 
     std::vector<FtdiChannel> listed_;
     bool hasList_ = false;

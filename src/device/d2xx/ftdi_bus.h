@@ -52,8 +52,10 @@ public:
     // Every channel in the order of their locations.
     virtual FtStatus list(std::vector<FtdiChannel>& channels) = 0;
     // FT_DEVICE_NOT_FOUND when no attached channel has that location; otherwise the status of
-    // opening it (FT_DEVICE_NOT_OPENED when it is in use or not permitted).
-    virtual FtStatus open(std::uint32_t location, std::unique_ptr<FtdiDevice>& device) = 0;
+    // opening it (FT_DEVICE_NOT_OPENED when it is in use, then with inUse set, or not
+    // permitted).
+    virtual FtStatus open(std::uint32_t location, std::unique_ptr<FtdiDevice>& device,
+                          bool& inUse) = 0;
 };
 
 } // namespace qs40

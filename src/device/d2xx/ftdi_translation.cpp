@@ -75,6 +75,11 @@ FtStatus openStatus(int ftdiResult) {
     }
 }
 
+// libusb refuses to claim an interface that another program claimed (libftdi1 reports -5).
+bool openFoundInUse(int ftdiResult) {
+    return ftdiResult == -5;
+}
+
 FtStatus baudRateStatus(int ftdiResult) {
     if (ftdiResult == 0)
         return FT_OK;

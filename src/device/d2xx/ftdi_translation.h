@@ -30,8 +30,9 @@ TransferOutcome bulkInOutcome(int libusbResult);
 
 // A bulk-out transfer that failed other than by its time-out.
 FtStatus bulkOutStatus(int libusbResult);
-// The result of ftdi_usb_open_dev.
+// The result of ftdi_usb_open_dev, and whether it says that another program has the channel.
 FtStatus openStatus(int ftdiResult);
+bool openFoundInUse(int ftdiResult);
 // The result of ftdi_set_baudrate.
 FtStatus baudRateStatus(int ftdiResult);
 // The result of any other libftdi1 call that talks to the chip.

@@ -76,7 +76,9 @@ public:
         return listFtdiChannels(sysRoot_, channels);
     }
 
-    FtStatus open(std::uint32_t location, std::unique_ptr<FtdiDevice>& device) override {
+    FtStatus open(std::uint32_t location, std::unique_ptr<FtdiDevice>& device,
+                  bool& inUse) override {
+        inUse = false;
         FtdiContextPtr context = newFtdiContext();
         if (!context)
             return FT_INSUFFICIENT_RESOURCES;
@@ -91,7 +93,9 @@ public:
                     status = FT_DEVICE_NOT_OPENED;
                     return true;
                 }
-                status = openStatus(ftdi_usb_open_dev(context.get(), usb));
+                const int result = ftdi_usb_open_dev(context.get(), usb);
+                status = openStatus(result);
+                inUse = openFoundInUse(result);
                 return true;
             });
         if (!listed)

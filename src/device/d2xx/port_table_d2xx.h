@@ -28,6 +28,7 @@ public:
     // Shuts down every port still open.
     ~PortTableD2xx() override;
 
+    OpenRefusal lastOpenRefusal() const override;
     FtStatus close(FtHandle handle) override;
     FtStatus resetDevice(FtHandle handle) override;
     FtStatus setBaudRate(FtHandle handle, std::uint32_t baud) override;
@@ -50,12 +51,14 @@ public:
 
 protected:
     // Opens a device: `sameDevice` tells the Info of a port on the device to be opened, `open`
-    // opens it. FT_DEVICE_NOT_OPENED while an open handle holds the device; handles whose
-    // device was lost are shut down first, so that they let go of it. One open at a time, so
-    // that two never take the same device.
-    FtStatus openPort(const std::function<bool(const Info&)>& sameDevice,
-                      const std::function<FtStatus(std::shared_ptr<Port>&)>& open, Info info,
-                      FtHandle& handle);
+    // opens it, saying in its OpenRefusal why it could not. FT_DEVICE_NOT_OPENED while an open
+    // handle holds the device; handles whose device was lost are shut down first, so that they
+    // let go of it. One open at a time, so that two never take the same device.
+    using PortOpener = std::function<FtStatus(std::shared_ptr<Port>&, OpenRefusal&)>;
+    FtStatus openPort(const std::function<bool(const Info&)>& sameDevice, const PortOpener& open,
+                      Info info, FtHandle& handle);
+    // An open that failed before openPort: returns status, with nothing more to say about it.
+    FtStatus failOpen(FtStatus status);
 
     mutable std::mutex mutex_; // guards the table and what a backend keeps beside it
 
@@ -66,12 +69,17 @@ private:
     };
 
     std::shared_ptr<Port> find(FtHandle handle) const;
+    // openPort under openMutex_.
+    FtStatus openPortLocked(const std::function<bool(const Info&)>& sameDevice,
+                            const PortOpener& open, Info info, FtHandle& handle,
+                            OpenRefusal& refusal);
     // A handle not in use; call under mutex_.
     FtHandle nextHandle();
 
     std::mutex openMutex_;
     std::map<FtHandle, Entry> open_;
     FtHandle lastHandle_ = kNoHandle;
+    OpenRefusal lastRefusal_; // under mutex_
 };
 
 } // namespace qs40

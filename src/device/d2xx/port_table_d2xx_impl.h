@@ -32,13 +32,34 @@ template <class Port, class Info> FtHandle PortTableD2xx<Port, Info>::nextHandle
     return lastHandle_;
 }
 
+template <class Port, class Info> OpenRefusal PortTableD2xx<Port, Info>::lastOpenRefusal() const {
+    std::lock_guard lock(mutex_);
+    return lastRefusal_;
+}
+
 template <class Port, class Info>
-FtStatus
-PortTableD2xx<Port, Info>::openPort(const std::function<bool(const Info&)>& sameDevice,
-                                    const std::function<FtStatus(std::shared_ptr<Port>&)>& open,
-                                    Info info, FtHandle& handle) {
+FtStatus PortTableD2xx<Port, Info>::openPort(const std::function<bool(const Info&)>& sameDevice,
+                                             const PortOpener& open, Info info, FtHandle& handle) {
     handle = kNoHandle;
     std::lock_guard opening(openMutex_);
+    OpenRefusal refusal;
+    const FtStatus status = openPortLocked(sameDevice, open, std::move(info), handle, refusal);
+    std::lock_guard lock(mutex_);
+    lastRefusal_ = status == FT_OK ? OpenRefusal{} : std::move(refusal);
+    return status;
+}
+
+template <class Port, class Info> FtStatus PortTableD2xx<Port, Info>::failOpen(FtStatus status) {
+    std::lock_guard lock(mutex_);
+    lastRefusal_ = {};
+    return status;
+}
+
+template <class Port, class Info>
+FtStatus
+PortTableD2xx<Port, Info>::openPortLocked(const std::function<bool(const Info&)>& sameDevice,
+                                          const PortOpener& open, Info info, FtHandle& handle,
+                                          OpenRefusal& refusal) {
     std::vector<std::shared_ptr<Port>> onDevice;
     {
         std::lock_guard lock(mutex_);
@@ -54,7 +75,7 @@ PortTableD2xx<Port, Info>::openPort(const std::function<bool(const Info&)>& same
         port->shutdown(FT_IO_ERROR);
     }
     std::shared_ptr<Port> port;
-    if (const FtStatus status = open(port); status != FT_OK)
+    if (const FtStatus status = open(port, refusal); status != FT_OK)
         return status;
     std::lock_guard lock(mutex_);
     handle = nextHandle();

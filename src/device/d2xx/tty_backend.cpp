@@ -87,12 +87,16 @@ FtStatus TtyD2xx::openByLocation(std::uint32_t location, FtHandle& handle) {
             device = *found;
     }
     if (!device)
-        return FT_DEVICE_NOT_FOUND;
+        return failOpen(FT_DEVICE_NOT_FOUND);
     const auto sameDevice = [&](const TtyDevice& held) {
         return held.location == location || held.path == device->path;
     };
-    const auto open = [&](std::shared_ptr<TtyPort>& port) {
-        return TtyPort::open(device->path, device->usbNode, port);
+    const auto open = [&](std::shared_ptr<TtyPort>& port, OpenRefusal& refusal) {
+        bool inUse = false;
+        const FtStatus status = TtyPort::open(device->path, device->usbNode, port, inUse);
+        if (inUse)
+            refusal = {OpenRefusal::Reason::InUse, device->path};
+        return status;
     };
     return openPort(sameDevice, open, *device, handle);
 }

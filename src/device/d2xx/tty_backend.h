@@ -4,6 +4,8 @@
 //
 // Handles as port_table_d2xx.h says, with the promises of d2xx.h. A device is held by its
 // location and by its tty path: a second open of either is refused while a handle holds it.
+// Between programs the terminal is held as tty_lock.h says: a terminal that another program
+// holds is refused with FT_DEVICE_NOT_OPENED, and lastOpenRefusal() names it in use.
 // The latency timer becomes low-latency mode on a USB serial port and is FT_NOT_SUPPORTED on
 // other terminals. The port reset resets the USB device behind the tty (USBDEVFS_RESET); a
 // terminal without one is hung up instead (tty_port.h).

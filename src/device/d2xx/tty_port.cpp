@@ -1,6 +1,7 @@
 #include "device/d2xx/tty_port.h"
 
 #include "device/d2xx/event.h"
+#include "device/d2xx/tty_lock.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -114,21 +115,29 @@ private:
 };
 
 FtStatus TtyPort::open(const std::string& path, const std::string& usbNode,
-                       std::shared_ptr<TtyPort>& port) {
+                       std::shared_ptr<TtyPort>& port, bool& inUse) {
+    inUse = false;
     UniqueFd fd(::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC));
-    if (!fd)
-        return (errno == ENOENT || errno == ENODEV || errno == ENXIO) ? FT_DEVICE_NOT_FOUND
+    if (!fd) {
+        const int error = errno;
+        inUse = openFailedAsHeld(error);
+        return (error == ENOENT || error == ENODEV || error == ENXIO) ? FT_DEVICE_NOT_FOUND
                                                                       : FT_DEVICE_NOT_OPENED;
+    }
     termios t{};
     if (!isatty(fd.get()) || tcgetattr(fd.get(), &t) != 0)
         return FT_DEVICE_NOT_OPENED;
-    // Like the D2XX driver, one opener at a time; root is not held back by this.
-    ioctl(fd.get(), TIOCEXCL);
+    // Like the D2XX driver, one opener at a time; taken before anything is changed, so that
+    // the holder's settings stay as they are.
+    if (!holdTty(fd.get())) {
+        inUse = true;
+        return FT_DEVICE_NOT_OPENED;
+    }
     makeRaw(t);
     UniqueFd wakeFd(eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK));
     if (tcsetattr(fd.get(), TCSANOW, &t) != 0 || !wakeFd) {
         const FtStatus status = wakeFd ? FT_DEVICE_NOT_OPENED : FT_INSUFFICIENT_RESOURCES;
-        ioctl(fd.get(), TIOCNXCL);
+        releaseTty(fd.get());
         return status;
     }
     tcflush(fd.get(), TCIOFLUSH);
@@ -162,7 +171,7 @@ void TtyPort::shutdown(FtStatus endStatus) {
             reader_.join();
         // Pending output would hold close() for the driver's closing wait.
         tcflush(fd_.get(), TCIOFLUSH);
-        ioctl(fd_.get(), TIOCNXCL);
+        releaseTty(fd_.get());
         fd_.reset();
         wakeFd_.reset();
     });

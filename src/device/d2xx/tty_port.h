@@ -25,12 +25,13 @@ namespace qs40 {
 
 class TtyPort {
 public:
-    // Opens the tty at path in raw mode, 8N1 without flow control. usbNode: the USB device
-    // behind it (/dev/bus/usb/BBB/DDD), empty when there is none or it is unknown.
+    // Opens the tty at path in raw mode, 8N1 without flow control, and holds it for this
+    // port alone (tty_lock.h) until the shutdown. usbNode: the USB device behind it
+    // (/dev/bus/usb/BBB/DDD), empty when there is none or it is unknown.
     // FT_DEVICE_NOT_FOUND when the node is missing, FT_DEVICE_NOT_OPENED when it cannot be
-    // opened or is not a terminal.
+    // opened, is not a terminal, or is held by another (then with inUse set).
     static FtStatus open(const std::string& path, const std::string& usbNode,
-                         std::shared_ptr<TtyPort>& port);
+                         std::shared_ptr<TtyPort>& port, bool& inUse);
 
     TtyPort(const TtyPort&) = delete;
     TtyPort& operator=(const TtyPort&) = delete;

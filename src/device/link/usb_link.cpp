@@ -49,6 +49,8 @@ FtStatus UsbLink::openAt(std::uint32_t location) {
     const FtStatus status = d2xx_.openByLocation(location, opened);
     if (status == FT_OK)
         handle_.store(opened);
+    openStatus_ = status;
+    openRefusal_ = status == FT_OK ? OpenRefusal{} : d2xx_.lastOpenRefusal();
     return status;
 }
 
@@ -123,6 +125,16 @@ FtStatus UsbLink::configure() {
 }
 
 FtStatus UsbLink::open() {
+    openStatus_ = FT_OK;
+    openRefusal_ = {};
+    const FtStatus result = openAndConfigure();
+    // The reason belongs to the device whose open gave the result, not to one tried before.
+    if (result != openStatus_)
+        openRefusal_ = {};
+    return result;
+}
+
+FtStatus UsbLink::openAndConfigure() {
     std::uint32_t count = 0;
     if (const FtStatus status = d2xx_.listDeviceCount(count); status != FT_OK)
         return status;
@@ -156,8 +168,12 @@ FtStatus UsbLink::resetPort() {
 }
 
 void UsbLink::showUsbError(FtStatus status, bool russian) {
-    ui_.messageBox(usbErrorCaption(russian), usbErrorText(status, russian), BoxIcon::Stop,
-                   BoxButtons::Ok);
+    std::string text = usbErrorText(status, russian);
+    if (status == openStatus_ && status != FT_OK) {
+        if (const std::string reason = openRefusalText(openRefusal_, russian); !reason.empty())
+            text += "\r\n" + reason;
+    }
+    ui_.messageBox(usbErrorCaption(russian), text, BoxIcon::Stop, BoxButtons::Ok);
 }
 
 LinkCheckResult checkLink(UsbLink& link, bool russian,

@@ -31,6 +31,8 @@ public:
     // Closes the handle; the handle keeps its value.
     FtStatus close();
     FtStatus resetPort();
+    // The USB error box; for the status of the last open, with the backend's reason for it on
+    // a second line when it gave one (the device is in use, say).
     void showUsbError(FtStatus status, bool russian);
 
     FtHandle handle() const { return handle_.load(); }
@@ -46,6 +48,7 @@ private:
     FtStatus openAt(std::uint32_t location);
     bool firstPass(std::uint32_t count, FtStatus& result);
     void secondPass(std::uint32_t count, FtStatus& result);
+    FtStatus openAndConfigure();
     FtStatus configure();
 
     D2xx& d2xx_;
@@ -54,6 +57,9 @@ private:
     std::string caption_;
     bool debugQs_;
     std::atomic<FtHandle> handle_ = kNoHandle;
+    // Why the last open failed with openStatus_, as the backend told it.
+    FtStatus openStatus_ = FT_OK;
+    OpenRefusal openRefusal_;
 };
 
 // Link check before Run, Single or generator On starts the instrument.

@@ -45,4 +45,18 @@ std::string usbErrorText(FtStatus status, bool russian) {
     }
 }
 
+std::string openRefusalText(const OpenRefusal& refusal, bool russian) {
+    switch (refusal.reason) {
+    case OpenRefusal::Reason::InUse:
+        if (refusal.device.empty())
+            return russian ? "Устройство занято другой программой."
+                           : "The device is in use by another program.";
+        return refusal.device +
+               (russian ? " занято другой программой." : " is in use by another program.");
+    case OpenRefusal::Reason::None:
+        break;
+    }
+    return {};
+}
+
 } // namespace qs40

@@ -22,5 +22,8 @@ std::string olderInstrumentText();
 
 std::string usbErrorCaption(bool russian);
 std::string usbErrorText(FtStatus status, bool russian);
+// The second line of the USB error box when the backend said why the open failed; empty when
+// it did not.
+std::string openRefusalText(const OpenRefusal& refusal, bool russian);
 
 } // namespace qs40

@@ -5,7 +5,10 @@
 #include "device/d2xx/device_descriptions.h"
 #include "device/d2xx/event.h"
 #include "device/d2xx/ftdi_backend.h"
+#include "device/d2xx/tty_backend.h"
 #include "device/link/usb_link.h"
+#include "fake_sysfs.h"
+#include "pty_pair.h"
 #include "scripted_ftdi.h"
 #include "../scripted_ui.h"
 
@@ -104,6 +107,45 @@ TEST(FtdiBackend, LostChipBackAgainOpensBesideTheOldHandle) {
     EXPECT_EQ(backend->getQueueStatus(old, rx), FT_IO_ERROR) << "the old handle stays finished";
     EXPECT_EQ(backend->close(old), FT_OK);
     EXPECT_TRUE(chip->claimed()) << "closing the old handle leaves the new one its channel";
+}
+
+// Another program claimed the channel through libftdi1 (a second backend here).
+TEST(FtdiBackend, AClaimedChannelIsInUse) {
+    const auto chip = std::make_shared<ScriptedChip>(0x01000140u, kInstrumentDescription);
+    const auto holder = backendWith({chip});
+    const auto second = backendWith({chip});
+    FtHandle held = kNoHandle, refused = kNoHandle;
+    ASSERT_EQ(holder->openByLocation(chip->location(), held), FT_OK);
+    EXPECT_EQ(second->openByLocation(chip->location(), refused), FT_DEVICE_NOT_OPENED);
+    EXPECT_EQ(second->lastOpenRefusal().reason, OpenRefusal::Reason::InUse);
+    EXPECT_TRUE(second->lastOpenRefusal().device.empty()) << "a USB channel has no node";
+    ASSERT_EQ(holder->close(held), FT_OK);
+    EXPECT_EQ(second->openByLocation(chip->location(), refused), FT_OK);
+    EXPECT_EQ(second->lastOpenRefusal().reason, OpenRefusal::Reason::None);
+}
+
+// Claiming the channel would set the serial driver aside under the program that holds its
+// terminal, which would lose the instrument: such a channel is in use, and left alone.
+TEST(FtdiBackend, AChannelWhoseTerminalAnotherProgramHoldsIsInUse) {
+    testing::PtyPair pty;
+    testing::FakeSysfs tree;
+    tree.addNode("ttyUSB0", pty.slavePath());
+    tree.addUsbTty("ttyUSB0", 1, "1.4", 5, 0, kInstrumentDescription);
+    const auto chip = std::make_shared<ScriptedChip>(0x01000140u, kInstrumentDescription);
+    FtdiD2xx backend(std::make_unique<ScriptedFtdiBus>(Chips{chip}), tree.roots());
+
+    const auto serial = TtyD2xx::scanning(tree.roots());
+    FtHandle serialHandle = kNoHandle;
+    ASSERT_EQ(serial->openByLocation(chip->location(), serialHandle), FT_OK);
+    FtHandle handle = kNoHandle;
+    EXPECT_EQ(backend.openByLocation(chip->location(), handle), FT_DEVICE_NOT_OPENED);
+    EXPECT_EQ(backend.lastOpenRefusal().reason, OpenRefusal::Reason::InUse);
+    EXPECT_EQ(backend.lastOpenRefusal().device, (tree.dev() / "ttyUSB0").string());
+    EXPECT_FALSE(chip->claimed()) << "the channel was not taken";
+
+    ASSERT_EQ(serial->close(serialHandle), FT_OK);
+    EXPECT_EQ(backend.openByLocation(chip->location(), handle), FT_OK);
+    EXPECT_TRUE(chip->claimed());
 }
 
 TEST(FtdiBackend, LatencyOfZeroSetsTheChipsShortest) {

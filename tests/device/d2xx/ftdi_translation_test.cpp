@@ -107,6 +107,13 @@ TEST(FtdiTranslation, ResultsBecomeD2xxStatuses) {
         EXPECT_EQ(c.map(c.result), c.status) << c.call << " " << c.result;
 }
 
+// Only a claim that failed says that another program has the channel; permissions do not.
+TEST(FtdiTranslation, AFailedClaimIsTheChannelInUse) {
+    EXPECT_TRUE(openFoundInUse(-5));
+    for (const int other : {0, -3, -4, -8, -11})
+        EXPECT_FALSE(openFoundInUse(other)) << other;
+}
+
 TEST(FtdiTranslation, PortResetTellsWhetherTheHandleStillReachesTheDevice) {
     struct Case {
         int result;

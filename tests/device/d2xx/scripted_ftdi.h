@@ -208,13 +208,17 @@ public:
                   [](const auto& a, const auto& b) { return a.location < b.location; });
         return FT_OK;
     }
-    FtStatus open(std::uint32_t location, std::unique_ptr<FtdiDevice>& device) override {
+    FtStatus open(std::uint32_t location, std::unique_ptr<FtdiDevice>& device,
+                  bool& inUse) override {
+        inUse = false;
         for (const auto& chip : chips_) {
             if (chip->location() != location || !chip->plugged())
                 continue;
             // A claimed interface cannot be claimed again.
-            if (!chip->claim())
+            if (!chip->claim()) {
+                inUse = true;
                 return FT_DEVICE_NOT_OPENED;
+            }
             device = std::make_unique<ScriptedChipDevice>(chip);
             return FT_OK;
         }

@@ -1,6 +1,7 @@
 #include "device/d2xx/device_descriptions.h"
 #include "device/d2xx/event.h"
 #include "device/d2xx/tty_backend.h"
+#include "device/d2xx/tty_lock.h"
 #include "os/unique_fd.h"
 #include "device/link/usb_link.h"
 #include "fake_sysfs.h"
@@ -10,6 +11,8 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <fcntl.h>
+#include <sys/wait.h>
 #include <termios.h>
 #include <thread>
 
@@ -232,6 +235,91 @@ TEST(TtyBackendScan, OpensAScannedDeviceByItsLocation) {
     std::uint32_t written = 0;
     ASSERT_EQ(backend->write(handle, &byte, 1, written), FT_OK);
     EXPECT_EQ(pty.receive(1), Bytes{0x5A});
+}
+
+// Another program's hold, played by a second backend in this process: the lock belongs to the
+// open file description, so two opens of one terminal keep each other out as two processes do
+// (and as root, whom TIOCEXCL alone does not stop).
+TEST(TtyBackendExclusive, ASecondOpenerFindsTheTerminalInUseAndLeavesItAlone) {
+    PtyPair pty;
+    const auto holder = TtyD2xx::forPath(pty.slavePath());
+    const auto second = TtyD2xx::forPath(pty.slavePath());
+    FtHandle held = kNoHandle;
+    ASSERT_EQ(holder->openByLocation(kExplicitTtyLocation, held), FT_OK);
+    EXPECT_EQ(holder->lastOpenRefusal().reason, OpenRefusal::Reason::None);
+    ASSERT_EQ(holder->setFlowControl(held, 0x0400, 0x13, 0x17), FT_OK); // XON/XOFF
+
+    FtHandle refused = kNoHandle;
+    EXPECT_EQ(second->openByLocation(kExplicitTtyLocation, refused), FT_DEVICE_NOT_OPENED);
+    EXPECT_EQ(refused, kNoHandle);
+    const OpenRefusal refusal = second->lastOpenRefusal();
+    EXPECT_EQ(refusal.reason, OpenRefusal::Reason::InUse);
+    EXPECT_EQ(refusal.device, pty.slavePath());
+
+    // The refused open changed nothing: the holder's settings stay, its bytes arrive.
+    const UniqueFd look(::open(pty.slavePath().c_str(), O_RDONLY | O_NOCTTY | O_CLOEXEC));
+    ASSERT_TRUE(look);
+    termios t{};
+    ASSERT_EQ(tcgetattr(look.get(), &t), 0);
+    EXPECT_NE(t.c_iflag & IXON, 0u) << "the second open did not put the terminal in raw mode";
+    ASSERT_EQ(holder->setTimeouts(held, 5000, 500), FT_OK);
+    pty.send({1, 2, 3});
+    Bytes buffer(3);
+    std::uint32_t got = 0;
+    EXPECT_EQ(holder->read(held, buffer.data(), 3, got), FT_OK);
+    EXPECT_EQ(buffer, (Bytes{1, 2, 3}));
+
+    ASSERT_EQ(holder->close(held), FT_OK);
+    EXPECT_EQ(second->openByLocation(kExplicitTtyLocation, refused), FT_OK)
+        << "free once the holder let it go";
+    EXPECT_EQ(second->lastOpenRefusal().reason, OpenRefusal::Reason::None);
+}
+
+// A second QS40 process: the child holds the terminal as the backend does, until it ends.
+TEST(TtyBackendExclusive, AnotherProcessHoldsTheTerminalUntilItEnds) {
+    PtyPair pty;
+    const std::string path = pty.slavePath();
+    int ready[2], release[2];
+    ASSERT_EQ(pipe2(ready, O_CLOEXEC), 0);
+    ASSERT_EQ(pipe2(release, O_CLOEXEC), 0);
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        // Only async-signal-safe calls between fork and _exit. The parent's ends are closed, so
+        // that the parent's close of the release pipe is seen.
+        ::close(ready[0]);
+        ::close(release[1]);
+        const int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+        const char held = fd >= 0 && holdTty(fd) ? 'h' : 'x';
+        [[maybe_unused]] const auto told = ::write(ready[1], &held, 1);
+        char byte = 0;
+        [[maybe_unused]] const auto waited = ::read(release[0], &byte, 1); // until released
+        _exit(0);
+    }
+    ::close(ready[1]);
+    ::close(release[0]);
+    const UniqueFd readyEnd(ready[0]);
+    UniqueFd releaseEnd(release[1]);
+    char held = 0;
+    ASSERT_EQ(::read(readyEnd.get(), &held, 1), 1);
+    ASSERT_EQ(held, 'h') << "the child could not take the terminal";
+
+    // Through the link, as the window's Run button and qs40-cli show it.
+    const auto backend = TtyD2xx::forPath(path);
+    ScriptedUi ui;
+    Event wake;
+    UsbLink link(*backend, ui, &wake, "qs40");
+    const FtStatus status = link.open();
+    EXPECT_EQ(status, FT_DEVICE_NOT_OPENED);
+    link.showUsbError(status, false);
+    ASSERT_EQ(ui.boxes.size(), 1u);
+    EXPECT_EQ(ui.boxes[0].caption, "USB Error");
+    EXPECT_EQ(ui.boxes[0].text, "Error - 3\r\n" + path + " is in use by another program.");
+
+    releaseEnd.reset();
+    int childStatus = 0;
+    ASSERT_EQ(waitpid(child, &childStatus, 0), child);
+    EXPECT_EQ(link.open(), FT_OK) << "free once the other process ended";
 }
 
 TEST(TtyBackendLink, OpensConfiguresAndNoticesTheLoss) {

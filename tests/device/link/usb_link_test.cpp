@@ -286,6 +286,62 @@ TEST(UsbErrorBox, TextsInBothLanguages) {
     }
 }
 
+// A device that another program holds: the box keeps its text and says why on a second line,
+// for the device whose open gave the status only.
+TEST(UsbErrorBox, SaysOnASecondLineThatTheDeviceIsInUse) {
+    const OpenRefusal ttyInUse{OpenRefusal::Reason::InUse, "/dev/ttyUSB0"};
+    const OpenRefusal channelInUse{OpenRefusal::Reason::InUse, ""};
+    struct Case {
+        const char* name;
+        std::vector<FakeDevice> devices;
+        bool russian;
+        const char* text;
+    };
+    const Case cases[] = {
+        {"a terminal",
+         {{kInstrumentDescription, 1, FT_DEVICE_NOT_OPENED, FT_OK, ttyInUse}},
+         false,
+         "Error - 3\r\n/dev/ttyUSB0 is in use by another program."},
+        {"a terminal, in Russian",
+         {{kInstrumentDescription, 1, FT_DEVICE_NOT_OPENED, FT_OK, ttyInUse}},
+         true,
+         "Ошибка - 3\r\n/dev/ttyUSB0 занято другой программой."},
+        {"a USB channel",
+         {{kInstrumentDescription, 1, FT_DEVICE_NOT_OPENED, FT_OK, channelInUse}},
+         false,
+         "Error - 3\r\nThe device is in use by another program."},
+        {"a USB channel, in Russian",
+         {{kInstrumentDescription, 1, FT_DEVICE_NOT_OPENED, FT_OK, channelInUse}},
+         true,
+         "Ошибка - 3\r\nУстройство занято другой программой."},
+        {"no reason given",
+         {{kInstrumentDescription, 1, FT_DEVICE_NOT_OPENED}},
+         false,
+         "Error - 3"},
+        {"the instrument in use, then another device that fails otherwise",
+         {{kInstrumentDescription, 1, FT_DEVICE_NOT_OPENED, FT_OK, ttyInUse},
+          {kForeign, 2, FT_DEVICE_NOT_OPENED}},
+         false,
+         "Error - 3"},
+    };
+    for (const auto& c : cases) {
+        LinkFixture f;
+        f.d2xx.devices = c.devices;
+        const FtStatus status = f.link.open();
+        EXPECT_EQ(status, FT_DEVICE_NOT_OPENED) << c.name;
+        f.link.showUsbError(status, c.russian);
+        ASSERT_EQ(f.ui.boxes.size(), 1u) << c.name;
+        EXPECT_EQ(f.ui.boxes[0].caption, c.russian ? "Ошибка USB" : "USB Error") << c.name;
+        EXPECT_EQ(f.ui.boxes[0].text, c.text) << c.name;
+    }
+
+    LinkFixture f;
+    f.d2xx.devices = {{kInstrumentDescription, 1, FT_DEVICE_NOT_OPENED, FT_OK, ttyInUse}};
+    f.link.open();
+    f.link.showUsbError(FT_INVALID_HANDLE, false);
+    EXPECT_EQ(f.ui.boxes.at(0).text, "Invalid handle.") << "not the status of the open";
+}
+
 TEST(UsbLinkCalls, ProbeCloseAndPortResetUseTheHandle) {
     LinkFixture f;
     f.d2xx.devices = {{kInstrumentDescription, 1}};
@@ -346,6 +402,21 @@ TEST(LinkCheck, FailedReopenClosesAndShowsTheBoxBetweenTheCallbacks) {
     EXPECT_EQ(f.ui.boxes[0].caption, "Ошибка USB");
     EXPECT_EQ(f.ui.boxes[0].text, "Устройство не найдено.");
     EXPECT_THAT(boxesSeenByCallback, ElementsAre(0u, 1u));
+}
+
+// Run finds the link lost, and the instrument taken by another program in the meantime.
+TEST(LinkCheck, ReopenOfAnInstrumentInUseSaysSo) {
+    LinkFixture f;
+    f.d2xx.devices = {{kInstrumentDescription, 1}};
+    ASSERT_EQ(f.link.open(), FT_OK);
+    f.d2xx.queueStatus = FT_IO_ERROR;
+    f.d2xx.devices[0].openStatus = FT_DEVICE_NOT_OPENED;
+    f.d2xx.devices[0].refusal = {OpenRefusal::Reason::InUse, "/dev/ttyUSB0"};
+    const auto result = checkLink(f.link, false);
+    EXPECT_EQ(result.outcome, LinkCheckOutcome::Failed);
+    EXPECT_EQ(result.status, FT_DEVICE_NOT_OPENED);
+    ASSERT_EQ(f.ui.boxes.size(), 1u);
+    EXPECT_EQ(f.ui.boxes[0].text, "Error - 3\r\n/dev/ttyUSB0 is in use by another program.");
 }
 
 TEST(UsbLinkCaption, IsTheExecutableNameWithoutExtension) {
