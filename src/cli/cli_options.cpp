@@ -268,7 +268,8 @@ Commands:
 Options:
   --device DEV          usb (attached FTDI devices), ftdi (the same through libftdi1),
                         tty:PATH (one serial device) or sim[:options] (the simulated
-                        instrument, e.g. sim:pace=fast); default: $QS40_DEVICE, else usb
+                        instrument, e.g. sim:pace=fast; sim:fault=unplug,every=20s makes it
+                        fail every 20 s); default: $QS40_DEVICE, else usb
   --settings FILE.qss   front-panel settings to apply, as "Open Settings" does
   --single              one single shot instead of running
   --frames N            run until N frames were accepted (default 1)

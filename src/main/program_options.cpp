@@ -21,7 +21,8 @@ ProgramOptions parseProgramOptions(const QStringList& arguments) {
     const QCommandLineOption device(
         "device",
         "The instrument: usb (default: attached devices), ftdi (attached devices through "
-        "libftdi1), sim[:options] (the simulated instrument) or tty:PATH (a serial device). "
+        "libftdi1), sim[:options] (the simulated instrument; sim:fault=unplug,every=20s makes it "
+        "fail every 20 s, see the README) or tty:PATH (a serial device). "
         "Default: $QS40_DEVICE, else usb.",
         "DEV");
     const QCommandLineOption run("run", "Start the acquisition (Run) once the instrument is open.");

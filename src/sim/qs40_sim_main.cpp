@@ -82,6 +82,14 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "qs40-sim: %s\n", error.c_str());
         return 2;
     }
+    if (!options->faults.faults.empty()) {
+        // The terminal cannot leave and come back under the same path; the signals and
+        // --garbage, --corrupt give the other faults here.
+        std::fprintf(stderr, "qs40-sim: fault= is for the built-in simulated instrument "
+                             "(--device sim:fault=...); use the signals, --garbage and "
+                             "--corrupt here\n");
+        return 2;
+    }
 
     qs40::sim::PtyServer server(options->instrument);
     if (!server.open(error)) {

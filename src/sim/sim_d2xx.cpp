@@ -1,6 +1,7 @@
 #include "sim/sim_d2xx.h"
 
 #include <algorithm>
+#include <limits>
 #include <utility>
 
 #include "device/d2xx/event.h"
@@ -10,10 +11,15 @@ namespace qs40::sim {
 namespace {
 constexpr auto kTick = std::chrono::milliseconds(1);
 constexpr std::uint32_t kFirstLocation = 0x1011;
+// Noise before every packet while a garbage fault lasts.
+constexpr std::size_t kFaultGarbageBytes = 64;
+// A checksum storm spoils every packet until it ends.
+constexpr int kStormPackets = std::numeric_limits<int>::max();
 } // namespace
 
 SimD2xx::SimD2xx(SimOptions options, std::shared_ptr<const InputSignals> signals)
-    : clock_(options.clock), start_(std::chrono::steady_clock::now()) {
+    : clock_(options.clock), faults_(std::move(options.faults)),
+      start_(std::chrono::steady_clock::now()) {
     for (std::size_t i = 0; i < options.devices.size(); ++i) {
         Device d;
         d.kind = options.devices[i];
@@ -31,6 +37,10 @@ SimD2xx::SimD2xx(SimOptions options, std::shared_ptr<const InputSignals> signals
             break;
         }
         devices_.push_back(std::move(d));
+    }
+    for (std::size_t i = 0; i < devices_.size() && !faultTarget_; ++i) {
+        if (devices_[i].instrument)
+            faultTarget_ = i;
     }
     if (clock_ == SimClock::Realtime)
         ticker_ = std::thread([this] { tick(); });
@@ -83,11 +93,48 @@ void SimD2xx::noteArrivals(Device& d, SimTime t) {
 }
 
 void SimD2xx::advanceAll(SimTime t) {
+    while (const auto event = faults_.due(t)) {
+        advanceDevices(event->at);
+        inject(*event);
+        faults_.pass();
+    }
+    advanceDevices(t);
+}
+
+void SimD2xx::advanceDevices(SimTime t) {
     for (Device& d : devices_) {
         if (!d.plugged || !d.instrument)
             continue;
         d.instrument->advance(t);
         noteArrivals(d, t);
+    }
+}
+
+void SimD2xx::inject(const FaultEvent& event) {
+    if (!faultTarget_)
+        return;
+    Device& d = devices_[*faultTarget_];
+    Instrument& instrument = *d.instrument;
+    switch (event.fault) {
+    case SimFault::Unplug:
+        if (event.begins)
+            unplugAt(d, event.at);
+        else
+            replugAt(d, event.at);
+        break;
+    case SimFault::PowerFailure:
+        instrument.setPowerFailure(event.begins);
+        break;
+    case SimFault::LostConfiguration:
+        if (event.begins)
+            instrument.loseConfiguration();
+        break;
+    case SimFault::ChecksumStorm:
+        instrument.corruptNextPackets(event.begins ? kStormPackets : 0);
+        break;
+    case SimFault::Garbage:
+        instrument.setGarbageBetweenPackets(event.begins ? kFaultGarbageBytes : 0);
+        break;
     }
 }
 
@@ -378,21 +425,7 @@ void SimD2xx::unplug(std::size_t device) {
     {
         std::lock_guard lock(mutex_);
         sync();
-        Device& d = devices_.at(device);
-        if (!d.plugged)
-            return;
-        const SimTime t = clockNow();
-        if (d.openBy != kNoHandle) {
-            // Bytes that crossed the line are in the host's buffers; the rest is lost.
-            std::vector<std::uint8_t> bytes(readable(d, t));
-            take(d, bytes.data(), bytes.size(), t);
-            handles_.at(d.openBy).leftover.assign(bytes.begin(), bytes.end());
-        }
-        d.plugged = false;
-        d.sent.clear();
-        ++d.generation;
-        d.openBy = kNoHandle;
-        d.notifiedReadable = 0;
+        unplugAt(devices_.at(device), clockNow());
     }
     changed_.notify_all();
 }
@@ -400,13 +433,32 @@ void SimD2xx::unplug(std::size_t device) {
 void SimD2xx::replug(std::size_t device) {
     std::lock_guard lock(mutex_);
     sync();
-    Device& d = devices_.at(device);
+    replugAt(devices_.at(device), clockNow());
+}
+
+void SimD2xx::unplugAt(Device& d, SimTime t) {
+    if (!d.plugged)
+        return;
+    if (d.openBy != kNoHandle) {
+        // Bytes that crossed the line are in the host's buffers; the rest is lost.
+        std::vector<std::uint8_t> bytes(readable(d, t));
+        take(d, bytes.data(), bytes.size(), t);
+        handles_.at(d.openBy).leftover.assign(bytes.begin(), bytes.end());
+    }
+    d.plugged = false;
+    d.sent.clear();
+    ++d.generation;
+    d.openBy = kNoHandle;
+    d.notifiedReadable = 0;
+}
+
+void SimD2xx::replugAt(Device& d, SimTime t) {
     if (d.plugged)
         return;
     d.plugged = true;
     d.written.clear();
     if (d.instrument)
-        d.instrument->powerCycle(clockNow());
+        d.instrument->powerCycle(t);
 }
 
 bool SimD2xx::withInstrument(std::size_t device, const std::function<void(Instrument&)>& f) {

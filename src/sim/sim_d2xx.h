@@ -11,6 +11,9 @@
 // wait up to the read time-out (0: without limit) for the bytes asked for. With SimClock::Manual
 // time moves only in advance(), so a read cannot wait for bytes: it returns at once with what is
 // readable, whatever the time-out.
+//
+// The faults of the options' plan (fault_schedule.h) happen to the first instrument at their
+// simulated times, on either clock, as unplug() and the Instrument's fault calls make them.
 #pragma once
 
 #include <condition_variable>
@@ -20,12 +23,14 @@
 #include <map>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <span>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include "device/d2xx/d2xx.h"
+#include "sim/fault_schedule.h"
 #include "sim/instrument.h"
 #include "sim/sim_options.h"
 
@@ -109,8 +114,13 @@ private:
     using Lock = std::unique_lock<std::mutex>;
 
     SimTime clockNow() const;
-    void sync();                // realtime: catch the instruments up with the wall clock
-    void advanceAll(SimTime t); // under the lock
+    void sync(); // realtime: catch the instruments up with the wall clock
+    // Under the lock: the instruments up to t, and the faults due by then at their times.
+    void advanceAll(SimTime t);
+    void advanceDevices(SimTime t);
+    void inject(const FaultEvent& event);
+    void unplugAt(Device& d, SimTime t);
+    void replugAt(Device& d, SimTime t);
     Device* pluggedAt(std::uint32_t index);
     std::size_t readable(const Device& d, SimTime t) const;
     // Takes up to max readable bytes (into dst unless it is null).
@@ -126,6 +136,8 @@ private:
     mutable std::mutex mutex_;
     std::condition_variable changed_;
     std::vector<Device> devices_;
+    FaultSchedule faults_;
+    std::optional<std::size_t> faultTarget_; // the first device with an instrument
     std::map<FtHandle, Handle> handles_;
     FtHandle nextHandle_ = 1;
     std::uint32_t writeLimit_ = 0;

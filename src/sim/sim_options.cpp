@@ -1,6 +1,8 @@
 #include "sim/sim_options.h"
 
+#include <algorithm>
 #include <charconv>
+#include <iterator>
 
 namespace qs40::sim {
 
@@ -37,6 +39,46 @@ bool parseDevices(std::string_view list, std::vector<AttachedDevice>& out) {
     }
 }
 
+bool parseFaults(std::string_view list, std::vector<SimFault>& out) {
+    static constexpr std::pair<std::string_view, SimFault> kNames[] = {
+        {"unplug", SimFault::Unplug},
+        {"power", SimFault::PowerFailure},
+        {"config", SimFault::LostConfiguration},
+        {"checksum", SimFault::ChecksumStorm},
+        {"garbage", SimFault::Garbage},
+    };
+    out.clear();
+    for (;;) {
+        const std::size_t plus = list.find('+');
+        const std::string_view name = list.substr(0, plus);
+        const auto* known = std::find_if(std::begin(kNames), std::end(kNames),
+                                         [&](const auto& entry) { return entry.first == name; });
+        if (known == std::end(kNames))
+            return false;
+        out.push_back(known->second);
+        if (plus == std::string_view::npos)
+            return true;
+        list.remove_prefix(plus + 1);
+    }
+}
+
+// "20", "20s", "500ms", "1.5s"; up to a million seconds.
+std::optional<SimTime> parseTime(std::string_view text) {
+    double scale = 1.0;
+    if (text.ends_with("ms")) {
+        text.remove_suffix(2);
+        scale = 1e-3;
+    } else if (text.ends_with("s")) {
+        text.remove_suffix(1);
+    }
+    double value = 0;
+    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (ec != std::errc{} || end != text.data() + text.size() || text.empty() || !(value >= 0) ||
+        value * scale > 1e6)
+        return std::nullopt;
+    return std::chrono::duration_cast<SimTime>(std::chrono::duration<double>(value * scale));
+}
+
 std::optional<SimOptions> fail(std::string* error, std::string message) {
     if (error)
         *error = std::move(message);
@@ -52,6 +94,7 @@ std::optional<SimOptions> parseSimDeviceText(std::string_view text, std::string*
     if (!text.starts_with("sim:"))
         return fail(error, "not a simulated device: " + std::string(text));
     std::string_view rest = text.substr(4);
+    bool timed = false; // at, every or for was given
     while (!rest.empty()) {
         const std::size_t comma = rest.find(',');
         const std::string_view item = rest.substr(0, comma);
@@ -83,6 +126,23 @@ std::optional<SimOptions> parseSimDeviceText(std::string_view text, std::string*
             if (!serial)
                 return fail(error, "serial must be hexadecimal: " + std::string(value));
             options.instrument.serialNumber = *serial;
+        } else if (key == "fault") {
+            if (!parseFaults(value, options.faults.faults))
+                return fail(error, "fault is unplug, power, config, checksum or garbage, joined "
+                                   "by '+': " +
+                                       std::string(value));
+        } else if (SimTime* field = key == "at"      ? &options.faults.at
+                                    : key == "every" ? &options.faults.every
+                                    : key == "for"   ? &options.faults.duration
+                                                     : nullptr) {
+            const auto time = parseTime(value);
+            // A fault begins at any time, but repeats and lasts for a while.
+            if (!time || (key != "at" && *time == SimTime{0}))
+                return fail(error, std::string(key) + " must be a time such as 20s or 500ms" +
+                                       (key == "at" ? "" : ", above 0") + ": " +
+                                       std::string(value));
+            *field = *time;
+            timed = true;
         } else if (const auto input = scenarioInput(key)) {
             std::string why;
             const auto source = parseInputSource(value, &why);
@@ -93,6 +153,11 @@ std::optional<SimOptions> parseSimDeviceText(std::string_view text, std::string*
             return fail(error, "unknown option: " + std::string(key));
         }
     }
+    const FaultPlan& faults = options.faults;
+    if (timed && faults.faults.empty())
+        return fail(error, "at, every and for time the faults of fault=");
+    if (faults.every != SimTime{0} && faults.duration >= faults.every)
+        return fail(error, "a fault must end (for) before the next one begins (every)");
     return options;
 }
 

@@ -21,8 +21,24 @@
 //                      Numbers take a k (x 1000) or M (x 1000000) suffix. A digital input is
 //                      high above 1.4 V. The demo: a1=sine:1k:1.8,a2=gen,d1=clock:10k,
 //                      d2=clock:2.5k:0.2.
+//   fault=LIST         faults the (first) instrument goes through by itself, joined by '+'
+//                      and taken in turn, one each time (fault_schedule.h); the host sees them
+//                      as it would see the real ones:
+//     unplug             the instrument leaves the bus and comes back when the fault ends
+//     power              its status reports a power failure until the fault ends
+//     config             its FPGA loses the configuration
+//     checksum           every packet has a wrong check byte until the fault ends
+//     garbage            64 noise bytes (never 0xFF) before every packet until the fault ends
+//   at=TIME            when the first fault begins; default 5s
+//   every=TIME         a fault begins every TIME; default: one fault only
+//   for=TIME           how long a fault lasts, shorter than every; default 1s, so that an
+//                      unplugged instrument is back when the recovery opens it again (a second
+//                      after its port reset); a longer one makes that open find nothing
+//                      TIME is a number of seconds, or of milliseconds with ms: 20, 20s, 500ms,
+//                      1.5s, on the simulated instrument's clock from its start.
 // Examples: "sim:variant=63,devices=foreign+zr40,pace=fast",
-//           "sim:a1=sine:1k:2.0,a2=gen,d1=clock:10k,d2=clock:3k".
+//           "sim:a1=sine:1k:2.0,a2=gen,d1=clock:10k,d2=clock:3k",
+//           "sim:fault=unplug,every=20s", "sim:fault=power+config+checksum,at=2s,every=10s,for=3s".
 #pragma once
 
 #include <cstdint>
@@ -31,6 +47,7 @@
 #include <string_view>
 #include <vector>
 
+#include "sim/fault_schedule.h"
 #include "sim/instrument.h"
 
 namespace qs40::sim {
@@ -51,6 +68,7 @@ struct SimOptions {
     InstrumentConfig instrument;
     std::vector<AttachedDevice> devices{AttachedDevice::Zr40};
     SimClock clock = SimClock::Realtime;
+    FaultPlan faults;
 };
 
 // Parses a device text as described above; nullopt with *error set when it is not one.

@@ -28,6 +28,34 @@ TEST(SimDeviceText, OptionsAreApplied) {
     EXPECT_TRUE(parseSimDeviceText("sim:devices=")->devices.empty());
 }
 
+TEST(SimDeviceText, FaultsAreTakenInTurnOnTheirSchedule) {
+    using namespace std::chrono_literals;
+    const auto none = parseSimDeviceText("sim");
+    ASSERT_TRUE(none);
+    EXPECT_TRUE(none->faults.faults.empty());
+
+    const auto once = parseSimDeviceText("sim:fault=unplug");
+    ASSERT_TRUE(once);
+    EXPECT_EQ(once->faults.faults, std::vector<SimFault>{SimFault::Unplug});
+    EXPECT_EQ(once->faults.at, 5s);
+    EXPECT_EQ(once->faults.every, 0s) << "once";
+    EXPECT_EQ(once->faults.duration, 1s);
+
+    const auto repeated = parseSimDeviceText(
+        "sim:fault=unplug+power+config+checksum+garbage,at=500ms,every=20s,for=1.5s,pace=fast");
+    ASSERT_TRUE(repeated);
+    EXPECT_EQ(repeated->faults.faults,
+              (std::vector<SimFault>{SimFault::Unplug, SimFault::PowerFailure,
+                                     SimFault::LostConfiguration, SimFault::ChecksumStorm,
+                                     SimFault::Garbage}));
+    EXPECT_EQ(repeated->faults.at, 500ms);
+    EXPECT_EQ(repeated->faults.every, 20s);
+    EXPECT_EQ(repeated->faults.duration, 1500ms);
+    EXPECT_EQ(repeated->instrument.bytesPerSecond, 0u) << "other options still apply";
+    EXPECT_EQ(parseSimDeviceText("sim:fault=power,every=30,at=0")->faults.every, 30s)
+        << "a plain number is seconds";
+}
+
 TEST(SimDeviceText, BadTextsAreRefusedWithAReason) {
     const std::pair<const char*, const char*> cases[] = {
         {"usb", "not a simulated device"},
@@ -39,6 +67,17 @@ TEST(SimDeviceText, BadTextsAreRefusedWithAReason) {
         {"sim:pace=slow", "pace"},
         {"sim:serial=xyz", "serial"},
         {"sim:colour=red", "unknown option"},
+        {"sim:fault=meteor", "fault is unplug, power, config, checksum or garbage"},
+        {"sim:fault=unplug+", "fault is"},
+        {"sim:fault=", "fault is"},
+        {"sim:fault=power,every=5 s", "every must be a time"},
+        {"sim:fault=power,every=0", "above 0"},
+        {"sim:fault=power,for=0ms", "above 0"},
+        {"sim:fault=power,at=-1s", "at must be a time"},
+        {"sim:fault=power,at=2h", "at must be a time"},
+        {"sim:fault=power,at=1e9", "at must be a time"},
+        {"sim:every=20s", "time the faults of fault="},
+        {"sim:fault=unplug,every=2s,for=2s", "must end (for) before the next one begins"},
     };
     for (const auto& [text, reason] : cases) {
         std::string error;

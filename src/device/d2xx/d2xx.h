@@ -17,8 +17,9 @@
 //   - One handle holds a device at a time: opening a device that an open handle holds returns
 //     FT_DEVICE_NOT_OPENED. A handle holds its device from the open until its close, its port
 //     reset, or the loss of the device.
-//   - A device that another program holds (another QS40, say) is not taken from it: the open
-//     returns FT_DEVICE_NOT_OPENED at once, and lastOpenRefusal() says that it is in use.
+//   - A device that another program holds the way these backends hold theirs (another QS40,
+//     say) is not taken from it: the open returns FT_DEVICE_NOT_OPENED at once, and
+//     lastOpenRefusal() says that it is in use.
 //
 // Lost device (unplugged, or gone from the bus): a backend notices the loss at once, or within
 // a fraction of a second when its reader next hears from the device. From then on every call
