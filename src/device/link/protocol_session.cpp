@@ -31,8 +31,17 @@ FtStatus ProtocolSession::sendParameters(const AcquisitionParams& params) {
     const std::vector<std::uint8_t> packet = buildParameterPacket(params, sequence, tdc);
     parser_.setFrameGeometry(params.recordLength, (params.routingBits & 0x01) != 0);
 
-    d2xx_.purge(handle_, FT_PURGE_RX);
+    purge(FT_PURGE_RX);
     return d2xx_.write(handle_, packet.data(), static_cast<std::uint32_t>(packet.size()), written);
+}
+
+void ProtocolSession::purge(std::uint32_t mask) {
+    d2xx_.purge(handle_, mask);
+    // The bytes of a packet the parser was in the middle of are gone with the purge: left as
+    // it was, it would take the next packet's body for the rest of that one, and count a
+    // checksum error that the link never had.
+    if (mask & FT_PURGE_RX)
+        parser_.reset();
 }
 
 FtStatus ProtocolSession::writeAll(const std::uint8_t* data, std::size_t length) {
@@ -52,7 +61,7 @@ FtStatus ProtocolSession::writeAll(const std::uint8_t* data, std::size_t length)
 }
 
 FtStatus ProtocolSession::configureFpga(std::span<const std::uint8_t> image) {
-    d2xx_.purge(handle_, FT_PURGE_RX | FT_PURGE_TX);
+    purge(FT_PURGE_RX | FT_PURGE_TX);
     std::uint32_t written = 0;
     const std::uint8_t marker = kCommandMarker;
     d2xx_.write(handle_, &marker, 1, written);
@@ -60,7 +69,7 @@ FtStatus ProtocolSession::configureFpga(std::span<const std::uint8_t> image) {
     d2xx_.write(handle_, command.data(), static_cast<std::uint32_t>(command.size()), written);
 
     pause_(kFpgaPause);
-    d2xx_.purge(handle_, FT_PURGE_RX);
+    purge(FT_PURGE_RX);
 
     std::uint8_t wire[2 * kFpgaChunkBytes];
     for (std::size_t offset = 0; offset < image.size(); offset += kFpgaChunkBytes) {

@@ -63,6 +63,8 @@ private:
     void onFrame(const ReceivedFrame& frame) override;
     void onFrameChecksumError() override;
     FtStatus writeAll(const std::uint8_t* data, std::size_t length);
+    // Purges the D2XX buffers; a receive purge also makes the parser forget a partial packet.
+    void purge(std::uint32_t mask);
 
     D2xx& d2xx_;
     LinkState& link_;

@@ -200,5 +200,25 @@ TEST_F(SessionTest, ReceivedFramesReachTheHandlerAndBadOnesAreCounted) {
     EXPECT_TRUE(link.linkUp.load());
 }
 
+// A receive purge drops the rest of the packet the parser was in: what comes next must not be
+// taken for it (the purge may have dropped the next packet's start as well).
+TEST_F(SessionTest, ParametersSentMidFrameLeaveNoChecksumErrorBehind) {
+    session.sendParameters(params());
+    FrameTail tail{};
+    tail[tail_field::kSequence] = 9;
+    const Bytes samples(40, 0x10);
+    const Bytes frame = test::framePacket(0x8F, samples, tail);
+    d2xx.rx.assign(frame.begin(), frame.begin() + 12); // the header and ten samples
+    EXPECT_EQ(session.receiveStep(), FT_OK);
+
+    session.sendParameters(params()); // purges what was on its way
+    Bytes after(frame.begin() + 2, frame.end()); // a frame whose start the purge took
+    test::append(after, frame);
+    d2xx.rx.assign(after.begin(), after.end());
+    EXPECT_EQ(session.receiveStep(), FT_OK);
+    EXPECT_EQ(link.checksumErrors.load(), 0u);
+    EXPECT_EQ(frames.sequences, std::vector<std::uint8_t>{9});
+}
+
 } // namespace
 } // namespace qs40
