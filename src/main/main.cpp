@@ -12,6 +12,7 @@
 
 #include <QApplication>
 #include <QFileInfo>
+#include <QLocale>
 #include <QMessageBox>
 #include <QTimer>
 
@@ -73,6 +74,8 @@ int run(QApplication& app, const qs40::ProgramOptions& options) {
     start.compact = options.compact;
     start.generatorView = options.generatorView;
     start.run = options.run;
+    // The language a user reads: LANGUAGE, LC_ALL, LC_MESSAGES or LANG.
+    start.systemLocale = QLocale::system().uiLanguages().value(0).toStdString();
 
     TQS4003MFrm window(std::move(start), *d2xx, nullptr, &instance);
     const TerminationSignals termination;

@@ -1,5 +1,6 @@
 #include "main/main_window.h"
 
+#include "dialogs/about_box.h"
 #include "main/captions.h"
 #include "main/hand_over.h"
 #include "main/paint_box.h"
@@ -79,6 +80,7 @@ TQS4003MFrm::TQS4003MFrm(StartOptions options, D2xx& d2xx, Ui* ui, SingleInstanc
                 Qt::QueuedConnection);
     });
     buildWindow();
+    aboutBox_ = new TAboutBox(this);
     session_.bindPanel(params_, state_);
     if (options_.acquisition)
         requests_.scope = &session_.panelRequests();
@@ -88,7 +90,9 @@ TQS4003MFrm::TQS4003MFrm(StartOptions options, D2xx& d2xx, Ui* ui, SingleInstanc
     decimalSeparator_ = QLocale().decimalPoint().toStdString();
 
     // The defaults of the record stand unless the configuration file says otherwise.
+    const ScopeState defaults = state_;
     readConfigurationAtStart();
+    refillRadioGroups(state_, defaults);
     if (options_.russian)
         state_.Common.Russian = *options_.russian;
     if (options_.variant)
@@ -341,7 +345,7 @@ void TQS4003MFrm::wireMenus() {
     const QString manual = manualPath(programFolder_, options_.executablePath);
     m.helpContents->setEnabled(!manual.isEmpty());
     onTrigger(m.helpContents, [manual] { QDesktopServices::openUrl(QUrl::fromLocalFile(manual)); });
-    m.about->setEnabled(false);
+    onTrigger(m.about, [this] { Menu_AboutClick(); });
 }
 
 void TQS4003MFrm::wirePaintBox() {
@@ -392,6 +396,7 @@ void TQS4003MFrm::applyServiceSwitches() {
 }
 
 void TQS4003MFrm::applyCaptions() {
+    qtTranslations_.use(state_.russian());
     for (const CaptionEntry& entry : captionTable()) {
         const auto caption = captionFor(entry, state_.russian(), state_.System.Device_Type_Code);
         if (!caption)
@@ -419,9 +424,13 @@ void TQS4003MFrm::rebuildForVariant(std::int32_t code) {
     applyCaptions();
     // The new variant's fields come from the configuration file; its variant stays the chosen
     // one.
+    const ScopeState beforeRead = state_;
     if (options_.loadConfiguration)
         options_.loadConfiguration(state_, path, false);
     state_.System.Device_Type_Code = code;
+    // The reload may uncheck the member that replaced a hidden one: no group is left empty.
+    refillRadioGroups(state_, beforeRead);
+    setUpVariant();
     if (options_.saveConfiguration)
         options_.saveConfiguration(state_, path);
     mirror();

@@ -17,6 +17,7 @@
 #include "main/front_panel.h"
 #include "main/main_menu.h"
 #include "main/modal_tracking_ui.h"
+#include "main/qt_translations.h"
 #include "scope/acquisition_params.h"
 #include "scope/frame.h"
 #include "scope/panel_operations.h"
@@ -37,6 +38,7 @@ namespace qs40 {
 
 class D2xx;
 class QtUi;
+class TAboutBox;
 class SingleInstance;
 class Ui;
 
@@ -66,6 +68,11 @@ struct StartOptions {
     std::optional<bool> generatorView;
     // Press Run after the first paint has opened the instrument.
     bool run = false;
+    // The system's locale name ("ru_RU.UTF-8"): the interface language of a first start,
+    // when there is no configuration file yet.
+    std::string systemLocale;
+    // Where Qt's translation catalogues lie; empty: Qt's own folder.
+    std::string qtTranslationsFolder;
 };
 
 // The acquisition side of the follow-ups: handed to the acquisition thread when it runs (it
@@ -160,6 +167,10 @@ public:
     void Menu_TextClick();
     void exportBinaryClick(int channel);
 
+    // Help.
+    void Menu_AboutClick();
+    TAboutBox* aboutBox() const { return aboutBox_; }
+
 protected:
     void paintEvent(QPaintEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
@@ -220,6 +231,8 @@ private:
     ExportContext exportContext();
     void afterDataFileOpened();
     void afterSettingsOpened();
+    // After a settings or companion file is read: no menu radio group is left empty.
+    void keepRadioGroupsFilled(const ScopeState& before);
     std::string errorCaption() const;
 
     // A redraw on the GUI thread, for a window without the acquisition thread.
@@ -261,6 +274,8 @@ private:
 
     FrontPanel panel_;
     MainMenu menu_;
+    TAboutBox* aboutBox_ = nullptr; // created with the window, re-captioned at every show
+    QtTranslations qtTranslations_{QString::fromStdString(options_.qtTranslationsFolder)};
     QTimer* timer1_ = nullptr;
     MouseState mouse_;
     PlotGeometry geometry_;

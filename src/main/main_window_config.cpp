@@ -6,6 +6,7 @@
 
 #include "files/config_texts.h"
 #include "files/file_dialogs.h"
+#include "scope/first_start_language.h"
 
 #include <filesystem>
 #include <system_error>
@@ -25,6 +26,9 @@ void TQS4003MFrm::readConfigurationAtStart() {
         return;
     const std::string path = configurationPath();
     const ConfigReadResult result = options_.loadConfiguration(state_, path, true);
+    // A first start speaks the system's language; a configuration's language is always kept.
+    if (result.status == ConfigReadStatus::Missing)
+        state_.Common.Russian = russianLocale(options_.systemLocale);
     if (!result.kept())
         return;
     configurationKept_ = true;

@@ -12,6 +12,7 @@
 #include "main/paint_box.h"
 #include "main/single_instance.h"
 #include "scope/parameter_computation.h"
+#include "scope/variant_controls.h"
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
@@ -35,7 +36,9 @@ DataFileContext TQS4003MFrm::dataFileContext() {
         requests_.wake();
     };
     hooks.readSettings = [this](const std::string& path) {
+        const ScopeState before = state_;
         readConfigurationFile(path, state_, ConfigMode::File, false);
+        keepRadioGroupsFilled(before);
         afterSettingsOpened();
     };
     hooks.wait = [](std::chrono::milliseconds ms) {
@@ -64,14 +67,22 @@ void TQS4003MFrm::afterSettingsOpened() {
 }
 
 void TQS4003MFrm::openSettingsFile(const std::string& path) {
-    if (openSettings(state_, *ui_, path))
+    const ScopeState before = state_;
+    if (openSettings(state_, *ui_, path)) {
+        keepRadioGroupsFilled(before);
         afterSettingsOpened();
+    }
 }
 
 void TQS4003MFrm::openDataFile(const std::string& path) {
     DataFileContext context = dataFileContext();
     if (qs40::openDataFile(context, path) == DataFileOpenResult::Loaded)
         afterDataFileOpened();
+}
+
+void TQS4003MFrm::keepRadioGroupsFilled(const ScopeState& before) {
+    refillRadioGroups(state_, before);
+    setUpVariant();
 }
 
 void TQS4003MFrm::Menu_Save_AsClick() {
@@ -98,8 +109,11 @@ void TQS4003MFrm::Menu_Save_SettingsClick() {
 
 void TQS4003MFrm::Menu_Open_SettingsClick() {
     const BusyScope busy(instance_);
-    if (openSettingsFromDialog(state_, *ui_))
+    const ScopeState before = state_;
+    if (openSettingsFromDialog(state_, *ui_)) {
+        keepRadioGroupsFilled(before);
         afterSettingsOpened();
+    }
 }
 
 void TQS4003MFrm::Menu_ImageClick() {

@@ -16,6 +16,11 @@ public:
     // Runs each time the last open box or dialog is answered.
     void setOnAllClosed(std::function<void()> f) { onAllClosed_ = std::move(f); }
     bool modalOpen() const { return depth_ > 0; }
+    // Runs a modal dialog of the window's own (its exec) as an open box.
+    template <class F> auto modal(F&& runDialog) {
+        const Open open(*this);
+        return runDialog();
+    }
 
     BoxAnswer messageBox(const std::string& caption, const std::string& text, BoxIcon icon,
                          BoxButtons buttons) override {

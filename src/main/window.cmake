@@ -8,17 +8,25 @@ add_library(qs40window STATIC
   ${CMAKE_CURRENT_LIST_DIR}/hand_over.cpp
   ${CMAKE_CURRENT_LIST_DIR}/main_menu.cpp
   ${CMAKE_CURRENT_LIST_DIR}/main_window.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/main_window_about.cpp
   ${CMAKE_CURRENT_LIST_DIR}/main_window_acquisition.cpp
   ${CMAKE_CURRENT_LIST_DIR}/main_window_config.cpp
   ${CMAKE_CURRENT_LIST_DIR}/main_window_files.cpp
   ${CMAKE_CURRENT_LIST_DIR}/main_window_layout.cpp
   ${CMAKE_CURRENT_LIST_DIR}/paint_box.cpp
   ${CMAKE_CURRENT_LIST_DIR}/program_options.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/qt_translations.cpp
   ${CMAKE_CURRENT_LIST_DIR}/qt_ui.cpp
   ${CMAKE_CURRENT_LIST_DIR}/single_instance.cpp
   ${CMAKE_CURRENT_LIST_DIR}/termination_signals.cpp
 )
 set_target_properties(qs40window PROPERTIES AUTOMOC ON)
+# The dialogs: each fragment in src/dialogs adds its own files.
+file(GLOB _dialog_fragments ${PROJECT_SOURCE_DIR}/src/dialogs/*.cmake)
+list(SORT _dialog_fragments)
+foreach(fragment ${_dialog_fragments})
+  include(${fragment})
+endforeach()
 # Where the installed manual lies.
 target_compile_definitions(qs40window PRIVATE QS40_DATA_DIR="${CMAKE_INSTALL_FULL_DATADIR}/qs40")
 target_link_libraries(qs40window PUBLIC qs40qt qs40core Qt6::Widgets Qt6::Network PRIVATE qs40_warnings)

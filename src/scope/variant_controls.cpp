@@ -33,7 +33,32 @@ void withoutD2(ScopeState& s) {
     s.Common.CH_D2 = false;
 }
 
+bool memberPresent(std::int32_t code, GroupId id, int member) {
+    if (member < 0)
+        return false;
+    const GroupDef& def = groupDef(id);
+    return hasCapability(code,
+                         def.capability | def.members[static_cast<std::size_t>(member)].capability);
+}
+
 } // namespace
+
+void refillRadioGroups(ScopeState& state, const ScopeState& before) {
+    const std::int32_t code = state.System.Device_Type_Code;
+    const ScopeState defaults;
+    for (const GroupDef& def : allGroups()) {
+        if (def.kind != GroupKind::RadioMenu || !hasCapability(code, def.capability) ||
+            groupSelection(state, def.id) >= 0)
+            continue;
+        for (const ScopeState* source : {&before, &defaults}) {
+            const int member = groupSelection(*source, def.id);
+            if (memberPresent(code, def.id, member)) {
+                setGroupSelection(state, def.id, member);
+                break;
+            }
+        }
+    }
+}
 
 void applyVariantControls(ScopeState& state, PanelView& view) {
     VariantView& v = view.variant;

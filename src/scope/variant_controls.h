@@ -11,6 +11,13 @@ namespace qs40 {
 // or unchecks the selections of the parts the variant lacks.
 void applyVariantControls(ScopeState& state, PanelView& view);
 
+// Run after every read of a configuration, settings or companion file, then
+// applyVariantControls again. A menu radio group of the variant that the file's keys left with
+// no member checked (a key written as 0 by another variant for the member that replaced a
+// hidden one) takes back its selection of before when the variant has that member, else its
+// default selection; so no such group is ever left empty.
+void refillRadioGroups(ScopeState& state, const ScopeState& before);
+
 // Run at start-up after the configuration is read. Fills view.service and keeps the amplitude
 // inside the bar's range.
 void applyServiceSwitches(ScopeState& state, PanelView& view);
