@@ -12,6 +12,7 @@
 
 #include <QApplication>
 #include <QFileInfo>
+#include <QIcon>
 #include <QLocale>
 #include <QMessageBox>
 #include <QTimer>
@@ -137,6 +138,9 @@ int main(int argc, char** argv) {
     }
     QApplication app(argc, argv);
     nameApplication();
+    // The desktop matches the window to its entry, icon and file types by this name.
+    QGuiApplication::setDesktopFileName(QS40_APP_ID);
+    QApplication::setWindowIcon(QIcon(":/" QS40_APP_ID ".svg"));
     const qs40::ProgramOptions options = qs40::parseProgramOptions(QApplication::arguments());
     if (const auto answered = answerWithoutWindow(options))
         return *answered;

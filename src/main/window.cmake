@@ -34,9 +34,11 @@ target_link_libraries(qs40window PUBLIC qs40qt qs40core Qt6::Widgets Qt6::Networ
 add_executable(qs40 ${CMAKE_CURRENT_LIST_DIR}/main.cpp)
 set_target_properties(qs40 PROPERTIES OUTPUT_NAME qs40)
 target_link_libraries(qs40 PRIVATE qs40window qs40sim qs40_warnings)
+target_compile_definitions(qs40 PRIVATE QS40_APP_ID="${QS40_APP_ID}")
+# The window's icon is the one the desktop shows, built in so that it needs no installation.
+qt_add_resources(qs40 qs40_icon PREFIX / BASE ${PROJECT_SOURCE_DIR}/packaging
+  FILES ${PROJECT_SOURCE_DIR}/packaging/${QS40_APP_ID}.svg)
 install(TARGETS qs40 RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
-install(FILES ${PROJECT_SOURCE_DIR}/packaging/qs40.desktop
-  DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
 # udev reads its rules from /usr/lib/udev/rules.d and /etc/udev/rules.d only, whatever the
 # prefix of the program.
 set(QS40_UDEV_RULES_DIR "/usr/lib/udev/rules.d" CACHE PATH "Where the udev rule is installed")
