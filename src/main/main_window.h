@@ -19,6 +19,7 @@
 #include "main/modal_tracking_ui.h"
 #include "scope/acquisition_params.h"
 #include "scope/frame.h"
+#include "scope/option_fields.h"
 #include "scope/panel_operations.h"
 #include "scope/panel_view.h"
 #include "scope/scope_state.h"
@@ -33,10 +34,16 @@
 #include <string>
 #include <vector>
 
+class QDialog;
+
 namespace qs40 {
 
 class D2xx;
 class QtUi;
+class TForm_ColorSet;
+class TForm_FFTSet;
+class TForm_GeneratorSet;
+class TForm_TrigSet;
 class SingleInstance;
 class Ui;
 
@@ -160,6 +167,12 @@ public:
     void Menu_TextClick();
     void exportBinaryClick(int channel);
 
+    // The option dialogs (main_window_options.cpp): created once, reused at every opening.
+    void Menu_TriggerClick();
+    void Menu_FFTSetClick();
+    void Menu_GeneratorSetClick();
+    void Menu_ColorsClick();
+
 protected:
     void paintEvent(QPaintEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
@@ -171,6 +184,14 @@ private:
     void wireFrontPanel();
     void wireMenus();
     void wirePaintBox();
+    void wireOptionDialogs();
+    // Runs an option dialog modally with the fields copied before; a cancel puts them back and
+    // runs the dialog's follow-up. True when the dialog ended with OK.
+    bool runOptionDialog(QDialog* dialog, OptionDialog which);
+    TForm_TrigSet* trigSet_ = nullptr;
+    TForm_FFTSet* fftSet_ = nullptr;
+    TForm_GeneratorSet* generatorSet_ = nullptr;
+    TForm_ColorSet* colorSet_ = nullptr;
 
     // After every computation and every variant or service setup.
     void mirror();

@@ -12,6 +12,7 @@ add_library(qs40window STATIC
   ${CMAKE_CURRENT_LIST_DIR}/main_window_config.cpp
   ${CMAKE_CURRENT_LIST_DIR}/main_window_files.cpp
   ${CMAKE_CURRENT_LIST_DIR}/main_window_layout.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/main_window_options.cpp
   ${CMAKE_CURRENT_LIST_DIR}/paint_box.cpp
   ${CMAKE_CURRENT_LIST_DIR}/program_options.cpp
   ${CMAKE_CURRENT_LIST_DIR}/qt_ui.cpp
@@ -19,6 +20,7 @@ add_library(qs40window STATIC
   ${CMAKE_CURRENT_LIST_DIR}/termination_signals.cpp
 )
 set_target_properties(qs40window PROPERTIES AUTOMOC ON)
+include(${PROJECT_SOURCE_DIR}/src/dialogs/dialogs.cmake)
 # Where the installed manual lies.
 target_compile_definitions(qs40window PRIVATE QS40_DATA_DIR="${CMAKE_INSTALL_FULL_DATADIR}/qs40")
 target_link_libraries(qs40window PUBLIC qs40qt qs40core Qt6::Widgets Qt6::Network PRIVATE qs40_warnings)

@@ -33,3 +33,9 @@ target_compile_definitions(main_window_acquisition_tests PRIVATE QT_NO_KEYWORDS)
 add_executable(window_soak ${PROJECT_SOURCE_DIR}/tests/soak/window_soak.cpp)
 target_link_libraries(window_soak PRIVATE qs40window qs40sim qs40_warnings)
 target_compile_definitions(window_soak PRIVATE QT_NO_KEYWORDS)
+
+# The option dialogs over the window.
+qs40_add_test(option_dialogs_tests
+  SOURCES ${CMAKE_CURRENT_LIST_DIR}/option_dialogs_test.cpp
+  LIBS qs40window Qt6::Test LABELS gui)
+target_include_directories(option_dialogs_tests PRIVATE ${PROJECT_SOURCE_DIR}/tests/device)
