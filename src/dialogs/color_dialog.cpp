@@ -15,9 +15,9 @@ namespace {
 
 // The buttons' names; each panel is named after its button.
 constexpr std::array<const char*, kColorFieldCount> kButtonNames{
-    "Button_cl_A1",     "Button_cl_A2",      "Button_cl_D1",   "Button_cl_D2",
-    "Button_clBackground", "Button_clBorder", "Button_clMarkers", "Button_clGrid",
-    "Button_clGrid_Frame", "Button_clTrig_Pos", "Button_clFFT",  "Button_Extra_Info",
+    "Button_cl_A1",        "Button_cl_A2",      "Button_cl_D1",     "Button_cl_D2",
+    "Button_clBackground", "Button_clBorder",   "Button_clMarkers", "Button_clGrid",
+    "Button_clGrid_Frame", "Button_clTrig_Pos", "Button_clFFT",     "Button_Extra_Info",
 };
 
 QString panelName(const char* button) {

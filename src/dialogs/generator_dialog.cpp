@@ -70,11 +70,9 @@ TForm_GeneratorSet::TForm_GeneratorSet(ScopeState& state, Changed changed, QWidg
     setMinimumWidth(380);
 }
 
-TForm_GeneratorSet::BarGroup
-TForm_GeneratorSet::addBarGroup(const QString& box, const QString& bar, const QString& low,
-                                const QString& high, int groupIndex,
-                                std::int32_t GeneratorSection::*value,
-                                std::int32_t GeneratorSection::*rangeField) {
+TForm_GeneratorSet::BarGroup TForm_GeneratorSet::addBarGroup(
+    const QString& box, const QString& bar, const QString& low, const QString& high, int groupIndex,
+    std::int32_t GeneratorSection::*value, std::int32_t GeneratorSection::*rangeField) {
     BarGroup g;
     g.box = new QGroupBox(this);
     g.box->setObjectName(box);
@@ -120,17 +118,17 @@ void TForm_GeneratorSet::FormShow() {
     setButtonTexts(t.ok, t.cancel);
 
     const ModulationOptions shown = shownModulationOptions(state_.Generator);
-    blockWhile({modType_, modFreq_.bar, modFreq_.range, modK_.bar, modK_.range, devFm_.bar,
-                devFm_.range},
-               [&] {
-                   modType_->button(shown.Mod_Type)->setChecked(true);
-                   modFreq_.bar->setValue(shown.Mod_Freq);
-                   modFreq_.range->button(shown.Mod_Freq_x)->setChecked(true);
-                   modK_.bar->setValue(shown.Mod_K);
-                   modK_.range->button(shown.Mod_K_x)->setChecked(true);
-                   devFm_.bar->setValue(shown.Dev_Freq);
-                   devFm_.range->button(shown.Dev_Freq_x)->setChecked(true);
-               });
+    blockWhile(
+        {modType_, modFreq_.bar, modFreq_.range, modK_.bar, modK_.range, devFm_.bar, devFm_.range},
+        [&] {
+            modType_->button(shown.Mod_Type)->setChecked(true);
+            modFreq_.bar->setValue(shown.Mod_Freq);
+            modFreq_.range->button(shown.Mod_Freq_x)->setChecked(true);
+            modK_.bar->setValue(shown.Mod_K);
+            modK_.range->button(shown.Mod_K_x)->setChecked(true);
+            devFm_.bar->setValue(shown.Dev_Freq);
+            devFm_.range->button(shown.Dev_Freq_x)->setChecked(true);
+        });
     rewriteCaptions();
 }
 

@@ -11,7 +11,9 @@
 
 namespace qs40 {
 
-QString qtText(const std::string& utf8) { return QString::fromStdString(utf8); }
+QString qtText(const std::string& utf8) {
+    return QString::fromStdString(utf8);
+}
 
 OptionDialogBase::OptionDialogBase(ScopeState& state, Changed changed, QWidget* parent)
     : QDialog(parent), state_(state), changed_(std::move(changed)) {

@@ -40,7 +40,8 @@ protected:
     void setButtonTexts(const std::string& ok, const std::string& cancel);
     void notifyChanged(FollowUp f) const;
     // Runs f with the signals of the given controls blocked.
-    static void blockWhile(std::initializer_list<QObject*> controls, const std::function<void()>& f);
+    static void blockWhile(std::initializer_list<QObject*> controls,
+                           const std::function<void()>& f);
 
     ScopeState& state_;
 

@@ -8,7 +8,9 @@ namespace {
 
 constexpr const char* kOk = "OK";
 
-std::string pick(bool russian, const char* en, const char* ru) { return russian ? ru : en; }
+std::string pick(bool russian, const char* en, const char* ru) {
+    return russian ? ru : en;
+}
 
 // Modulation frequency and FM deviation: bar steps of 10 Hz, or 100 Hz on the x10 range.
 std::string frequency(std::int32_t bar, std::int32_t x10, std::string_view sep) {
@@ -27,8 +29,8 @@ TriggerDialogTexts triggerDialogTexts(bool ru) {
     for (int i = 1; i <= 9; ++i)
         t.preTriggerItems.push_back(std::to_string(i) + div);
     t.noiseReject = pick(ru, "Noise reject", "Шумоподавление");
-    t.noiseRejectItems = {pick(ru, "Off", "Выкл."), "0,1" + div, "0,2" + div,
-                          "0,5" + div,               "1" + div,   "2" + div};
+    t.noiseRejectItems = {
+        pick(ru, "Off", "Выкл."), "0,1" + div, "0,2" + div, "0,5" + div, "1" + div, "2" + div};
     t.ok = kOk;
     t.cancel = pick(ru, "Cancel", "Отмена");
     return t;

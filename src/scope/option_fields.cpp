@@ -6,14 +6,16 @@ namespace qs40 {
 
 namespace {
 
-std::int32_t clampTo(std::int32_t v, IntRange r) { return std::clamp(v, r.min, r.max); }
+std::int32_t clampTo(std::int32_t v, IntRange r) {
+    return std::clamp(v, r.min, r.max);
+}
 
 // The range buttons and the modulation type as the generator words read them.
-std::int32_t secondButton(std::int32_t x) { return x == 1 ? 1 : 0; }
+std::int32_t secondButton(std::int32_t x) {
+    return x == 1 ? 1 : 0;
+}
 
-template <class... F> struct Overloaded : F... {
-    using F::operator()...;
-};
+template <class... F> struct Overloaded : F... { using F::operator()...; };
 
 } // namespace
 
@@ -97,12 +99,9 @@ FftOptions shownFftOptions(const FftSection& f) {
 }
 
 ModulationOptions shownModulationOptions(const GeneratorSection& g) {
-    return {g.Mod_Type != 0 ? 1 : 0,
-            clampTo(g.Mod_Freq, kModulationBarRange),
-            secondButton(g.Mod_Freq_x),
-            clampTo(g.Mod_K, kModulationBarRange),
-            secondButton(g.Mod_K_x),
-            clampTo(g.Dev_Freq, kModulationBarRange),
+    return {g.Mod_Type != 0 ? 1 : 0,    clampTo(g.Mod_Freq, kModulationBarRange),
+            secondButton(g.Mod_Freq_x), clampTo(g.Mod_K, kModulationBarRange),
+            secondButton(g.Mod_K_x),    clampTo(g.Dev_Freq, kModulationBarRange),
             secondButton(g.Dev_Freq_x)};
 }
 
@@ -148,6 +147,8 @@ bool colorFieldPresent(const ScopeState& s, ColorField field) {
     return true;
 }
 
-void setDefaultColors(ScopeState& s) { s.Colors = ColorsSection{}; }
+void setDefaultColors(ScopeState& s) {
+    s.Colors = ColorsSection{};
+}
 
 } // namespace qs40

@@ -91,9 +91,9 @@ enum class ColorField {
 };
 inline constexpr std::size_t kColorFieldCount = 12;
 inline constexpr std::array<ColorField, kColorFieldCount> kColorFields{
-    ColorField::CH_A1,      ColorField::CH_A2,    ColorField::CH_D1,      ColorField::CH_D2,
-    ColorField::Background, ColorField::Border,   ColorField::Markers,    ColorField::Grid,
-    ColorField::Grid_Frame, ColorField::Trig_Pos, ColorField::FFT,        ColorField::Extra_Info,
+    ColorField::CH_A1,      ColorField::CH_A2,    ColorField::CH_D1,   ColorField::CH_D2,
+    ColorField::Background, ColorField::Border,   ColorField::Markers, ColorField::Grid,
+    ColorField::Grid_Frame, ColorField::Trig_Pos, ColorField::FFT,     ColorField::Extra_Info,
 };
 
 ColorRef& colorField(ColorsSection& colors, ColorField field);

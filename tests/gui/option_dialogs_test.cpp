@@ -11,6 +11,7 @@
 #include "main_window_test_support.h"
 
 #include <QButtonGroup>
+#include <QDeadlineTimer>
 #include <QFrame>
 #include <QGroupBox>
 #include <QLabel>
@@ -65,20 +66,30 @@ void end(QDialog* d, Ending e) {
 
 constexpr Ending kCancelEndings[] = {Ending::Cancel, Ending::Escape, Ending::TitleBarClose};
 
-// Opens the dialog with open() and runs act() while it is shown; a dialog that act() leaves
-// open is cancelled, so a failing test never hangs.
+// Opens the dialog with open() and runs act() once it is shown; a dialog that act() leaves
+// open is cancelled, so a failing test never hangs. A key press may reach the window only after
+// open() has returned, so the dialog is awaited rather than expected at once.
 void whileOpen(QDialog* dialog, const std::function<void()>& open,
                const std::function<void(QDialog*)>& act) {
     ASSERT_NE(dialog, nullptr);
     bool shown = false;
-    QTimer::singleShot(0, dialog, [&] {
-        shown = dialog->isVisible();
-        if (shown)
-            act(dialog);
+    QTimer poll;
+    poll.setInterval(1);
+    QObject::connect(&poll, &QTimer::timeout, dialog, [&] {
+        if (!dialog->isVisible())
+            return;
+        poll.stop();
+        shown = true;
+        act(dialog);
         if (dialog->isVisible())
             dialog->reject();
     });
+    poll.start();
     open();
+    QDeadlineTimer deadline(5000);
+    while (!shown && !deadline.hasExpired())
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    poll.stop();
     EXPECT_TRUE(shown);
     EXPECT_FALSE(dialog->isVisible());
 }
@@ -93,7 +104,9 @@ QAbstractButton* item(QDialog* d, const char* groupName, int index) {
     return child<QButtonGroup>(d, groupName)->button(index);
 }
 
-int sends(const WindowFixture& f) { return f.window->requests().sendCount; }
+int sends(const WindowFixture& f) {
+    return f.window->requests().sendCount;
+}
 
 // A trigger source, so that the count is sent.
 WindowSetup triggered() {
@@ -102,11 +115,18 @@ WindowSetup triggered() {
     return s;
 }
 
-TEST(TriggerDialog, OpensFromTheMenuAndTheFrontPanelButton) {
+TEST(TriggerDialog, OpensFromTheMenuTheFrontPanelButtonAndCtrlT) {
     WindowFixture f;
     QDialog* d = f.find<QDialog>("Form_TrigSet");
+    f.window->show();
+    const auto ctrlT = [&] {
+        QTest::keyClick(f.window->windowHandle(), Qt::Key_T, Qt::ControlModifier);
+    };
     for (const auto& open : std::vector<std::function<void()>>{
-             [&] { f.trigger("Menu_Trigger"); }, [&] { f.click("SpeedButton_Trig"); }}) {
+             [&] { f.trigger("Menu_Trigger"); }, [&] { f.click("SpeedButton_Trig"); }, ctrlT}) {
+        // The shortcut reaches the active window; a closed dialog hands the activation back late.
+        f.window->activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(f.window.get()));
         whileOpen(d, open, [&](QDialog* dialog) {
             EXPECT_EQ(dialog->windowTitle(), "Trigger Settings");
             EXPECT_TRUE(dialog->isModal());
@@ -126,22 +146,23 @@ TEST(TriggerDialog, ChangesAreSentAtOnceAndACancelSendsTheOldValuesAgain) {
         WindowFixture f(triggered());
         const AcquisitionParams before = f.window->params();
         const int sent = sends(f);
-        whileOpen(f.find<QDialog>("Form_TrigSet"), [&] { f.trigger("Menu_Trigger"); },
-                  [&](QDialog* d) {
-                      EXPECT_EQ(sends(f), sent); // showing sends nothing
-                      child<QSlider>(d, "TrackBar_TrigN")->setValue(40);
-                      EXPECT_EQ(f.window->state().Trigger.N, 40);
-                      EXPECT_EQ(f.window->params().triggerCount, 40);
-                      EXPECT_EQ(sends(f), sent + 1);
-                      EXPECT_EQ(child<QLabel>(d, "Label_TrigN")->text(), "Trigger N = 40");
-                      item(d, "RadioGroup_PreTrig_Items", 5)->click();
-                      item(d, "RadioGroup_NR_Items", 0)->click();
-                      EXPECT_EQ(f.window->state().Trigger.Pre, 5);
-                      EXPECT_EQ(f.window->state().Trigger.Hyst, 0);
-                      EXPECT_NE(f.window->params().preTrigger, before.preTrigger);
-                      EXPECT_EQ(sends(f), sent + 3);
-                      end(d, e);
-                  });
+        whileOpen(
+            f.find<QDialog>("Form_TrigSet"), [&] { f.trigger("Menu_Trigger"); },
+            [&](QDialog* d) {
+                EXPECT_EQ(sends(f), sent); // showing sends nothing
+                child<QSlider>(d, "TrackBar_TrigN")->setValue(40);
+                EXPECT_EQ(f.window->state().Trigger.N, 40);
+                EXPECT_EQ(f.window->params().triggerCount, 40);
+                EXPECT_EQ(sends(f), sent + 1);
+                EXPECT_EQ(child<QLabel>(d, "Label_TrigN")->text(), "Trigger N = 40");
+                item(d, "RadioGroup_PreTrig_Items", 5)->click();
+                item(d, "RadioGroup_NR_Items", 0)->click();
+                EXPECT_EQ(f.window->state().Trigger.Pre, 5);
+                EXPECT_EQ(f.window->state().Trigger.Hyst, 0);
+                EXPECT_NE(f.window->params().preTrigger, before.preTrigger);
+                EXPECT_EQ(sends(f), sent + 3);
+                end(d, e);
+            });
         const TriggerSection& t = f.window->state().Trigger;
         if (e == Ending::Ok) {
             EXPECT_EQ(t.N, 40);
@@ -172,15 +193,16 @@ TEST(TriggerDialog, OpeningWithFieldsOutOfRangeChangesNothing) {
     };
     WindowFixture f(setup);
     const int sent = sends(f);
-    whileOpen(f.find<QDialog>("Form_TrigSet"), [&] { f.trigger("Menu_Trigger"); },
-              [&](QDialog* d) {
-                  EXPECT_EQ(child<QSlider>(d, "TrackBar_TrigN")->value(), 255);
-                  EXPECT_EQ(child<QLabel>(d, "Label_TrigN")->text(), "Trigger N = 255");
-                  EXPECT_TRUE(item(d, "RadioGroup_PreTrig_Items", 9)->isChecked());
-                  EXPECT_TRUE(item(d, "RadioGroup_NR_Items", 0)->isChecked());
-                  EXPECT_EQ(sends(f), sent);
-                  end(d, Ending::Ok);
-              });
+    whileOpen(
+        f.find<QDialog>("Form_TrigSet"), [&] { f.trigger("Menu_Trigger"); },
+        [&](QDialog* d) {
+            EXPECT_EQ(child<QSlider>(d, "TrackBar_TrigN")->value(), 255);
+            EXPECT_EQ(child<QLabel>(d, "Label_TrigN")->text(), "Trigger N = 255");
+            EXPECT_TRUE(item(d, "RadioGroup_PreTrig_Items", 9)->isChecked());
+            EXPECT_TRUE(item(d, "RadioGroup_NR_Items", 0)->isChecked());
+            EXPECT_EQ(sends(f), sent);
+            end(d, Ending::Ok);
+        });
     const TriggerSection& t = f.window->state().Trigger;
     EXPECT_EQ(t.N, 300);
     EXPECT_EQ(t.Pre, 12);
@@ -192,22 +214,23 @@ TEST(TriggerDialog, RussianTexts) {
     WindowSetup setup;
     setup.russian = true;
     WindowFixture f(setup);
-    whileOpen(f.find<QDialog>("Form_TrigSet"), [&] { f.trigger("Menu_Trigger"); },
-              [&](QDialog* d) {
-                  EXPECT_EQ(d->windowTitle(), "Установки синхронизации");
-                  EXPECT_EQ(child<QGroupBox>(d, "RadioGroup_PreTrig")->title(),
-                            "Длина предвыборки ");
-                  EXPECT_EQ(item(d, "RadioGroup_NR_Items", 3)->text(), "0,5 дел");
-                  EXPECT_EQ(child<QLabel>(d, "Label_TrigN")->text(), "Номер фронта/среза = 1");
-                  EXPECT_EQ(child<QPushButton>(d, "Button_Cancel")->text(), "Отмена");
-              });
+    whileOpen(
+        f.find<QDialog>("Form_TrigSet"), [&] { f.trigger("Menu_Trigger"); },
+        [&](QDialog* d) {
+            EXPECT_EQ(d->windowTitle(), "Установки синхронизации");
+            EXPECT_EQ(child<QGroupBox>(d, "RadioGroup_PreTrig")->title(), "Длина предвыборки ");
+            EXPECT_EQ(item(d, "RadioGroup_NR_Items", 3)->text(), "0,5 дел");
+            EXPECT_EQ(child<QLabel>(d, "Label_TrigN")->text(), "Номер фронта/среза = 1");
+            EXPECT_EQ(child<QPushButton>(d, "Button_Cancel")->text(), "Отмена");
+        });
     // Re-captioned at every show.
     f.window->selectLanguage(false);
-    whileOpen(f.find<QDialog>("Form_TrigSet"), [&] { f.trigger("Menu_Trigger"); },
-              [&](QDialog* d) {
-                  EXPECT_EQ(d->windowTitle(), "Trigger Settings");
-                  EXPECT_EQ(child<QPushButton>(d, "Button_Cancel")->text(), "Cancel");
-              });
+    whileOpen(
+        f.find<QDialog>("Form_TrigSet"), [&] { f.trigger("Menu_Trigger"); },
+        [&](QDialog* d) {
+            EXPECT_EQ(d->windowTitle(), "Trigger Settings");
+            EXPECT_EQ(child<QPushButton>(d, "Button_Cancel")->text(), "Cancel");
+        });
 }
 
 TEST(TriggerDialog, BusyWhileOpen) {
@@ -236,21 +259,22 @@ TEST(FftDialog, ChangesRedrawWithoutSendingAndCancelRestores) {
         WindowFixture f;
         const int sent = sends(f);
         const FftSection before = f.window->state().FFT;
-        whileOpen(f.find<QDialog>("Form_FFTSet"), [&] { f.trigger("Menu_FFTSet"); },
-                  [&](QDialog* d) {
-                      EXPECT_EQ(d->windowTitle(), "FFT Settings");
-                      EXPECT_TRUE(item(d, "RadioGroup_FFT_Size_Items", before.Size)->isChecked());
-                      item(d, "RadioGroup_FFT_Size_Items", 5)->click();
-                      item(d, "RadioGroup_FFT_Win_Items", 1)->click();
-                      item(d, "RadioGroup_FFT_Scale_Items", 2)->click();
-                      child<QAbstractButton>(d, "CheckBox_FFT_dbv_v")->click();
-                      const FftSection& now = f.window->state().FFT;
-                      EXPECT_EQ(now.Size, 5);
-                      EXPECT_EQ(now.Win, 1);
-                      EXPECT_EQ(now.Scale, 2);
-                      EXPECT_TRUE(now.dbv_v);
-                      end(d, e);
-                  });
+        whileOpen(
+            f.find<QDialog>("Form_FFTSet"), [&] { f.trigger("Menu_FFTSet"); },
+            [&](QDialog* d) {
+                EXPECT_EQ(d->windowTitle(), "FFT Settings");
+                EXPECT_TRUE(item(d, "RadioGroup_FFT_Size_Items", before.Size)->isChecked());
+                item(d, "RadioGroup_FFT_Size_Items", 5)->click();
+                item(d, "RadioGroup_FFT_Win_Items", 1)->click();
+                item(d, "RadioGroup_FFT_Scale_Items", 2)->click();
+                child<QAbstractButton>(d, "CheckBox_FFT_dbv_v")->click();
+                const FftSection& now = f.window->state().FFT;
+                EXPECT_EQ(now.Size, 5);
+                EXPECT_EQ(now.Win, 1);
+                EXPECT_EQ(now.Scale, 2);
+                EXPECT_TRUE(now.dbv_v);
+                end(d, e);
+            });
         const FftSection& after = f.window->state().FFT;
         if (e == Ending::Ok) {
             EXPECT_EQ(after.Size, 5);
@@ -269,14 +293,14 @@ TEST(FftDialog, RussianTexts) {
     WindowSetup setup;
     setup.russian = true;
     WindowFixture f(setup);
-    whileOpen(f.find<QDialog>("Form_FFTSet"), [&] { f.trigger("Menu_FFTSet"); },
-              [&](QDialog* d) {
-                  EXPECT_EQ(d->windowTitle(), "Установки БПФ");
-                  EXPECT_EQ(child<QGroupBox>(d, "RadioGroup_FFT_Win")->title(), "Весовое окно");
-                  EXPECT_EQ(item(d, "RadioGroup_FFT_Scale_Items", 1)->text(), "дБм (50 Ом)");
-                  EXPECT_EQ(child<QAbstractButton>(d, "CheckBox_FFT_dbv_v")->text(),
-                            "дБВ -> Вольты");
-              });
+    whileOpen(
+        f.find<QDialog>("Form_FFTSet"), [&] { f.trigger("Menu_FFTSet"); },
+        [&](QDialog* d) {
+            EXPECT_EQ(d->windowTitle(), "Установки БПФ");
+            EXPECT_EQ(child<QGroupBox>(d, "RadioGroup_FFT_Win")->title(), "Весовое окно");
+            EXPECT_EQ(item(d, "RadioGroup_FFT_Scale_Items", 1)->text(), "дБм (50 Ом)");
+            EXPECT_EQ(child<QAbstractButton>(d, "CheckBox_FFT_dbv_v")->text(), "дБВ -> Вольты");
+        });
 }
 
 TEST(GeneratorDialog, ChangesAreSentAtOnceAndCaptionsShowTheEffectiveValues) {
@@ -342,20 +366,20 @@ TEST(GeneratorDialog, OpeningWithFieldsOutOfRangeChangesNothingAndRussianTexts) 
     };
     WindowFixture f(setup);
     const int sent = sends(f);
-    whileOpen(f.find<QDialog>("Form_GeneratorSet"), [&] { f.trigger("Menu_GeneratorSet"); },
-              [&](QDialog* d) {
-                  EXPECT_EQ(d->windowTitle(), "Установки модуляции генератора");
-                  EXPECT_EQ(child<QToolButton>(d, "SpeedButton_AM")->text(), "АМ");
-                  EXPECT_EQ(child<QToolButton>(d, "SpeedButton_FM")->text(), "ЧМ");
-                  EXPECT_EQ(child<QScrollBar>(d, "ScrollBar_Mod_K")->value(), 1000);
-                  EXPECT_TRUE(child<QToolButton>(d, "SpeedButton_MF_10K")->isChecked());
-                  EXPECT_EQ(child<QGroupBox>(d, "GroupBox_Mod_K")->title(),
-                            "Коэффициент АМ = 200.0 %");
-                  EXPECT_EQ(child<QGroupBox>(d, "GroupBox_ModFreq")->title(),
-                            "Модулирующая частота = 1.00 KHz");
-                  EXPECT_EQ(sends(f), sent);
-                  end(d, Ending::Ok);
-              });
+    whileOpen(
+        f.find<QDialog>("Form_GeneratorSet"), [&] { f.trigger("Menu_GeneratorSet"); },
+        [&](QDialog* d) {
+            EXPECT_EQ(d->windowTitle(), "Установки модуляции генератора");
+            EXPECT_EQ(child<QToolButton>(d, "SpeedButton_AM")->text(), "АМ");
+            EXPECT_EQ(child<QToolButton>(d, "SpeedButton_FM")->text(), "ЧМ");
+            EXPECT_EQ(child<QScrollBar>(d, "ScrollBar_Mod_K")->value(), 1000);
+            EXPECT_TRUE(child<QToolButton>(d, "SpeedButton_MF_10K")->isChecked());
+            EXPECT_EQ(child<QGroupBox>(d, "GroupBox_Mod_K")->title(), "Коэффициент АМ = 200.0 %");
+            EXPECT_EQ(child<QGroupBox>(d, "GroupBox_ModFreq")->title(),
+                      "Модулирующая частота = 1.00 KHz");
+            EXPECT_EQ(sends(f), sent);
+            end(d, Ending::Ok);
+        });
     EXPECT_EQ(f.window->state().Generator.Mod_K, 4000);
     EXPECT_EQ(f.window->state().Generator.Mod_Freq_x, 7);
     EXPECT_EQ(sends(f), sent);
@@ -382,16 +406,17 @@ TEST(ColorDialog, AChosenColourIsPreviewedAndCancelRestoresIt) {
         WindowFixture f;
         int asked = 0;
         const ColorRef chosen = 0x2040C0;
-        whileOpen(colorDialog(f, chosen, &asked), [&] { f.trigger("Menu_Colors"); },
-                  [&](QDialog* d) {
-                      EXPECT_EQ(d->windowTitle(), "Color Settings");
-                      EXPECT_EQ(panelColor(d, "Panel_clBackground"), toColor(0x000000));
-                      child<QPushButton>(d, "Button_clBackground")->click();
-                      EXPECT_EQ(asked, 1);
-                      EXPECT_EQ(f.window->state().Colors.Background, chosen);
-                      EXPECT_EQ(panelColor(d, "Panel_clBackground"), toColor(chosen));
-                      end(d, e);
-                  });
+        whileOpen(
+            colorDialog(f, chosen, &asked), [&] { f.trigger("Menu_Colors"); },
+            [&](QDialog* d) {
+                EXPECT_EQ(d->windowTitle(), "Color Settings");
+                EXPECT_EQ(panelColor(d, "Panel_clBackground"), toColor(0x000000));
+                child<QPushButton>(d, "Button_clBackground")->click();
+                EXPECT_EQ(asked, 1);
+                EXPECT_EQ(f.window->state().Colors.Background, chosen);
+                EXPECT_EQ(panelColor(d, "Panel_clBackground"), toColor(chosen));
+                end(d, e);
+            });
         const ColorRef expected = e == Ending::Ok ? chosen : ColorRef{0x000000};
         EXPECT_EQ(f.window->state().Colors.Background, expected) << name(e);
     }
@@ -404,17 +429,18 @@ TEST(ColorDialog, AChooserDismissedWithoutAChoiceStillRefreshesTheWindow) {
     const ColorsSection before = f.window->state().Colors;
     QImage& bitmap = f.window->frontPanel().image->bitmap();
     ASSERT_FALSE(bitmap.isNull());
-    whileOpen(colorDialog(f, std::nullopt), [&] { f.trigger("Menu_Colors"); },
-              [&](QDialog* d) {
-                  QTest::qWait(0);
-                  const QColor marker(0x12, 0x34, 0x56);
-                  bitmap.fill(marker);
-                  child<QPushButton>(d, "Button_cl_A1")->click();
-                  QTest::qWait(0); // the redraw is posted
-                  EXPECT_NE(bitmap.pixelColor(1, 1), marker);
-                  EXPECT_EQ(f.window->state().Colors.CH_A1, before.CH_A1);
-                  end(d, Ending::Ok);
-              });
+    whileOpen(
+        colorDialog(f, std::nullopt), [&] { f.trigger("Menu_Colors"); },
+        [&](QDialog* d) {
+            QTest::qWait(0);
+            const QColor marker(0x12, 0x34, 0x56);
+            bitmap.fill(marker);
+            child<QPushButton>(d, "Button_cl_A1")->click();
+            QTest::qWait(0); // the redraw is posted
+            EXPECT_NE(bitmap.pixelColor(1, 1), marker);
+            EXPECT_EQ(f.window->state().Colors.CH_A1, before.CH_A1);
+            end(d, Ending::Ok);
+        });
 }
 
 TEST(ColorDialog, DefaultSetsEveryColour) {
@@ -424,14 +450,15 @@ TEST(ColorDialog, DefaultSetsEveryColour) {
         s.Colors.CH_D2 = 0x222222;
     };
     WindowFixture f(setup);
-    whileOpen(colorDialog(f, std::nullopt), [&] { f.trigger("Menu_Colors"); },
-              [&](QDialog* d) {
-                  EXPECT_EQ(panelColor(d, "Panel_clGrid"), toColor(0x111111));
-                  child<QPushButton>(d, "Button_clDefault")->click();
-                  EXPECT_EQ(panelColor(d, "Panel_clGrid"), toColor(0x800000));
-                  EXPECT_EQ(panelColor(d, "Panel_cl_D2"), toColor(0xFF00FF));
-                  end(d, Ending::Ok);
-              });
+    whileOpen(
+        colorDialog(f, std::nullopt), [&] { f.trigger("Menu_Colors"); },
+        [&](QDialog* d) {
+            EXPECT_EQ(panelColor(d, "Panel_clGrid"), toColor(0x111111));
+            child<QPushButton>(d, "Button_clDefault")->click();
+            EXPECT_EQ(panelColor(d, "Panel_clGrid"), toColor(0x800000));
+            EXPECT_EQ(panelColor(d, "Panel_cl_D2"), toColor(0xFF00FF));
+            end(d, Ending::Ok);
+        });
     EXPECT_EQ(f.window->state().Colors.Grid, 0x800000u);
     EXPECT_EQ(f.window->state().Colors.CH_D2, 0xFF00FFu);
 }
@@ -443,22 +470,23 @@ TEST(ColorDialog, SecondChannelButtonsOnlyOnVariantsWithThem) {
         const char* a1;
         bool a2, d2;
     };
-    for (const Case& c : {Case{63, false, "Signal A1", true, true},
-                          Case{24, false, "Signal A", false, false},
-                          Case{25, true, "Сигнал A1", true, false}}) {
+    for (const Case& c :
+         {Case{63, false, "Signal A1", true, true}, Case{24, false, "Signal A", false, false},
+          Case{25, true, "Сигнал A1", true, false}}) {
         WindowSetup setup;
         setup.variant = c.variant;
         setup.russian = c.russian;
         WindowFixture f(setup);
-        whileOpen(colorDialog(f, std::nullopt), [&] { f.trigger("Menu_Colors"); },
-                  [&](QDialog* d) {
-                      EXPECT_EQ(child<QPushButton>(d, "Button_cl_A1")->text(), c.a1);
-                      EXPECT_EQ(child<QPushButton>(d, "Button_cl_A2")->isVisible(), c.a2);
-                      EXPECT_EQ(child<QFrame>(d, "Panel_cl_A2")->isVisible(), c.a2);
-                      EXPECT_EQ(child<QPushButton>(d, "Button_cl_D2")->isVisible(), c.d2);
-                      EXPECT_EQ(child<QFrame>(d, "Panel_cl_D2")->isVisible(), c.d2);
-                      EXPECT_TRUE(child<QPushButton>(d, "Button_clFFT")->isVisible());
-                  });
+        whileOpen(
+            colorDialog(f, std::nullopt), [&] { f.trigger("Menu_Colors"); },
+            [&](QDialog* d) {
+                EXPECT_EQ(child<QPushButton>(d, "Button_cl_A1")->text(), c.a1);
+                EXPECT_EQ(child<QPushButton>(d, "Button_cl_A2")->isVisible(), c.a2);
+                EXPECT_EQ(child<QFrame>(d, "Panel_cl_A2")->isVisible(), c.a2);
+                EXPECT_EQ(child<QPushButton>(d, "Button_cl_D2")->isVisible(), c.d2);
+                EXPECT_EQ(child<QFrame>(d, "Panel_cl_D2")->isVisible(), c.d2);
+                EXPECT_TRUE(child<QPushButton>(d, "Button_clFFT")->isVisible());
+            });
     }
 }
 
