@@ -19,7 +19,6 @@
 #include "main/modal_tracking_ui.h"
 #include "scope/acquisition_params.h"
 #include "scope/frame.h"
-#include "scope/option_fields.h"
 #include "scope/panel_operations.h"
 #include "scope/panel_view.h"
 #include "scope/scope_state.h"
@@ -44,6 +43,7 @@ class TForm_ColorSet;
 class TForm_FFTSet;
 class TForm_GeneratorSet;
 class TForm_TrigSet;
+enum class OptionDialog;
 class SingleInstance;
 class Ui;
 
@@ -167,12 +167,6 @@ public:
     void Menu_TextClick();
     void exportBinaryClick(int channel);
 
-    // The option dialogs (main_window_options.cpp): created once, reused at every opening.
-    void Menu_TriggerClick();
-    void Menu_FFTSetClick();
-    void Menu_GeneratorSetClick();
-    void Menu_ColorsClick();
-
 protected:
     void paintEvent(QPaintEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
@@ -184,7 +178,14 @@ private:
     void wireFrontPanel();
     void wireMenus();
     void wirePaintBox();
+
+    // The option dialogs (main_window_options.cpp): created once with the window, reused at
+    // every opening, owned by the window as its children.
     void wireOptionDialogs();
+    void Menu_TriggerClick();
+    void Menu_FFTSetClick();
+    void Menu_GeneratorSetClick();
+    void Menu_ColorsClick();
     // Runs an option dialog modally with the fields copied before; a cancel puts them back and
     // runs the dialog's follow-up. True when the dialog ended with OK.
     bool runOptionDialog(QDialog* dialog, OptionDialog which);

@@ -7,6 +7,7 @@
 #include "dialogs/trigger_dialog.h"
 #include "main/main_window.h"
 #include "main/single_instance.h"
+#include "scope/option_fields.h"
 
 namespace qs40 {
 
