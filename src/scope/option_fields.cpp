@@ -16,6 +16,8 @@ std::int32_t secondButton(std::int32_t x) {
 }
 
 template <class... F> struct Overloaded : F... { using F::operator()...; };
+// Not every compiler deduces an aggregate's arguments yet.
+template <class... F> Overloaded(F...) -> Overloaded<F...>;
 
 } // namespace
 
