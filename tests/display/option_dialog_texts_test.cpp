@@ -5,8 +5,8 @@
 namespace qs40 {
 namespace {
 
-GeneratorSection modulation(std::int32_t freq, std::int32_t freqX, std::int32_t k,
-                            std::int32_t kX, std::int32_t dev, std::int32_t devX) {
+GeneratorSection modulation(std::int32_t freq, std::int32_t freqX, std::int32_t k, std::int32_t kX,
+                            std::int32_t dev, std::int32_t devX) {
     GeneratorSection g;
     g.Mod_Freq = freq;
     g.Mod_Freq_x = freqX;
@@ -33,8 +33,7 @@ TEST(ModulationCaptions, ShowTheEffectiveValues) {
         {modulation(1000, 1, 1000, 1, 1000, 1), "Mod. Freq. = 100 KHz", "K AM = 200.0 %",
          "Dev. FM = 100 KHz"},
         // Steps of 100 Hz and 0.2 % on the second ranges.
-        {modulation(1, 1, 1, 1, 7, 1), "Mod. Freq. = 100 Hz", "K AM = 0.2 %",
-         "Dev. FM = 700 Hz"},
+        {modulation(1, 1, 1, 1, 7, 1), "Mod. Freq. = 100 Hz", "K AM = 0.2 %", "Dev. FM = 700 Hz"},
         // Zero falls in the formatter's lowest frequency range.
         {modulation(0, 0, 0, 0, 0, 0), "Mod. Freq. = 0.00 mHz", "K AM = 0.0 %",
          "Dev. FM = 0.00 mHz"},
@@ -67,8 +66,7 @@ TEST(OptionDialogTexts, Trigger) {
     EXPECT_EQ(en.preTriggerItems.back(), "9 Div");
     EXPECT_EQ(en.noiseReject, "Noise reject");
     EXPECT_EQ(en.noiseRejectItems,
-              (std::vector<std::string>{"Off", "0,1 Div", "0,2 Div", "0,5 Div", "1 Div",
-                                        "2 Div"}));
+              (std::vector<std::string>{"Off", "0,1 Div", "0,2 Div", "0,5 Div", "1 Div", "2 Div"}));
     EXPECT_EQ(en.cancel, "Cancel");
     EXPECT_EQ(trigNLabel(17, false), "Trigger N = 17");
 
@@ -78,9 +76,8 @@ TEST(OptionDialogTexts, Trigger) {
     EXPECT_EQ(ru.preTriggerItems.front(), "Выкл.");
     EXPECT_EQ(ru.preTriggerItems[4], "4 дел");
     EXPECT_EQ(ru.noiseReject, "Шумоподавление");
-    EXPECT_EQ(ru.noiseRejectItems,
-              (std::vector<std::string>{"Выкл.", "0,1 дел", "0,2 дел", "0,5 дел", "1 дел",
-                                        "2 дел"}));
+    EXPECT_EQ(ru.noiseRejectItems, (std::vector<std::string>{"Выкл.", "0,1 дел", "0,2 дел",
+                                                             "0,5 дел", "1 дел", "2 дел"}));
     EXPECT_EQ(ru.ok, "OK");
     EXPECT_EQ(ru.cancel, "Отмена");
     EXPECT_EQ(trigNLabel(255, true), "Номер фронта/среза = 255");
@@ -89,11 +86,11 @@ TEST(OptionDialogTexts, Trigger) {
 TEST(OptionDialogTexts, Fft) {
     const FftDialogTexts en = fftDialogTexts(false);
     EXPECT_EQ(en.title, "FFT Settings");
-    EXPECT_EQ(en.sizeItems, (std::vector<std::string>{"1024", "2048", "4096", "8192", "16384",
-                                                      "32768"}));
+    EXPECT_EQ(en.sizeItems,
+              (std::vector<std::string>{"1024", "2048", "4096", "8192", "16384", "32768"}));
     EXPECT_EQ(en.windowItems, (std::vector<std::string>{"Rectangular", "Hann", "Flat top"}));
-    EXPECT_EQ(en.scaleItems, (std::vector<std::string>{"dBV", "dBm (50 Ohm)", "dBm (75 Ohm)",
-                                                       "dBm (600 Ohm)"}));
+    EXPECT_EQ(en.scaleItems,
+              (std::vector<std::string>{"dBV", "dBm (50 Ohm)", "dBm (75 Ohm)", "dBm (600 Ohm)"}));
     EXPECT_EQ(en.dbvToVolt, "dBV -> Volt");
 
     const FftDialogTexts ru = fftDialogTexts(true);
@@ -103,8 +100,8 @@ TEST(OptionDialogTexts, Fft) {
     EXPECT_EQ(ru.window, "Весовое окно");
     EXPECT_EQ(ru.windowItems, (std::vector<std::string>{"Прямоугольное", "Ханна", "Плоское"}));
     EXPECT_EQ(ru.scale, "По вертикали");
-    EXPECT_EQ(ru.scaleItems, (std::vector<std::string>{"дБВ", "дБм (50 Ом)", "дБм (75 Ом)",
-                                                       "дБм (600 Ом)"}));
+    EXPECT_EQ(ru.scaleItems,
+              (std::vector<std::string>{"дБВ", "дБм (50 Ом)", "дБм (75 Ом)", "дБм (600 Ом)"}));
     EXPECT_EQ(ru.dbvToVolt, "дБВ -> Вольты");
     EXPECT_EQ(ru.cancel, "Отмена");
 }
@@ -138,10 +135,9 @@ TEST(OptionDialogTexts, ColorButtonsFollowTheVariant) {
         const char* a1;
         const char* d1;
     };
-    for (const Case& c : {Case{0, false, "Signal A", "Signal D"},
-                          Case{25, false, "Signal A1", "Signal D"},
-                          Case{24, true, "Сигнал A", "Сигнал D"},
-                          Case{27, true, "Сигнал A1", "Сигнал D1"}}) {
+    for (const Case& c :
+         {Case{0, false, "Signal A", "Signal D"}, Case{25, false, "Signal A1", "Signal D"},
+          Case{24, true, "Сигнал A", "Сигнал D"}, Case{27, true, "Сигнал A1", "Сигнал D1"}}) {
         const ColorDialogTexts t = colorDialogTexts(c.russian, c.code);
         EXPECT_EQ(t.buttons[0], c.a1) << c.code;
         EXPECT_EQ(t.buttons[2], c.d1) << c.code;

@@ -120,11 +120,11 @@ TEST(OptionFields, ShownTriggerValuesAreHeldInTheControlsRanges) {
         TriggerOptions field, shown;
     };
     const Case cases[] = {
-        {{1, 1, 1}, {1, 1, 1}},         // defaults
-        {{9, 5, 255}, {9, 5, 255}},     // upper ends
-        {{0, 0, 0}, {0, 0, 1}},         // a count of 0 shows the bar's lowest position
-        {{10, 6, 256}, {9, 5, 255}},    // just beyond
-        {{-1, -7, -100}, {0, 0, 1}},    // negative
+        {{1, 1, 1}, {1, 1, 1}},      // defaults
+        {{9, 5, 255}, {9, 5, 255}},  // upper ends
+        {{0, 0, 0}, {0, 0, 1}},      // a count of 0 shows the bar's lowest position
+        {{10, 6, 256}, {9, 5, 255}}, // just beyond
+        {{-1, -7, -100}, {0, 0, 1}}, // negative
         {{1000, 99, 70000}, {9, 5, 255}},
     };
     for (const Case& c : cases) {
