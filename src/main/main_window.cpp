@@ -235,8 +235,7 @@ void TQS4003MFrm::wireFrontPanel() {
     onClick(p.autoTrig, [this] { toggle(state_.Trigger.Auto, FollowUp::ApplyAndStart); });
     onClick(p.tPlus, [this] { toggle(state_.Run.tPlus, FollowUp::ApplyAndStart); });
     onClick(p.retTrig, [this] { SpeedButton_ret_trigClick(); });
-    // The trigger dialog comes with the option dialogs.
-    p.trig->setEnabled(false);
+    onClick(p.trig, [this] { Menu_TriggerClick(); });
     connect(p.xPos, &QScrollBar::valueChanged, this, [this] { followUp(FollowUp::Apply); });
 
     onClick(p.genOn, [this] { SpeedButton_GenOnClick(); });
@@ -289,9 +288,9 @@ void TQS4003MFrm::wireMenus() {
         onTrigger(m.deviceItems[i], [this, i] { switchVariant(kVariants[i].code); });
     onTrigger(m.exit, [this] { Menu_ExitClick(); });
 
-    // Options. The dialogs and calibrations come with their forms.
-    for (QAction* a :
-         {m.trigger, m.fftSet, m.generatorSet, m.fmCalibrate, m.zeroCalibrate, m.tdcCalibrate})
+    // Options. The calibrations come with their forms.
+    wireOptionDialogs();
+    for (QAction* a : {m.fmCalibrate, m.zeroCalibrate, m.tdcCalibrate})
         a->setEnabled(false);
     for (std::size_t i = 0; i < 3; ++i) {
         onTrigger(m.probeA1Items[i], [this, i] {
@@ -332,7 +331,6 @@ void TQS4003MFrm::wireMenus() {
     onTrigger(m.lenta, [this] { toggle(state_.Common.Lenta, FollowUp::ApplyAndStart); });
     onTrigger(m.fftA1, [this] { followUp(clickFftA1(state_)); });
     onTrigger(m.fftA2, [this] { followUp(clickFftA2(state_)); });
-    m.colors->setEnabled(false);
     onTrigger(m.onTop, [this] { toggle(state_.Common.On_Top, FollowUp::Apply); });
     onTrigger(m.russian, [this] { selectLanguage(true); });
     onTrigger(m.english, [this] { selectLanguage(false); });
@@ -623,6 +621,9 @@ void TQS4003MFrm::Menu_ExitClick() {
 void TQS4003MFrm::closeEvent(QCloseEvent* event) {
     // The thread stops before anything it shares goes away, and before the event loop ends.
     stopAcquisition();
+    // Closed with an option dialog open: its unconfirmed values are not what is kept.
+    if (openOptionCopy_)
+        restoreOptionFields(state_, *openOptionCopy_);
     writeConfigurationAtClose();
     event->accept();
 }

@@ -19,6 +19,7 @@
 #include "main/modal_tracking_ui.h"
 #include "main/qt_translations.h"
 #include "scope/acquisition_params.h"
+#include "scope/option_fields.h"
 #include "scope/frame.h"
 #include "scope/panel_operations.h"
 #include "scope/panel_view.h"
@@ -34,11 +35,18 @@
 #include <string>
 #include <vector>
 
+class QDialog;
+
 namespace qs40 {
 
 class D2xx;
 class QtUi;
 class TAboutBox;
+class TForm_ColorSet;
+class TForm_FFTSet;
+class TForm_GeneratorSet;
+class TForm_TrigSet;
+enum class OptionDialog;
 class SingleInstance;
 class Ui;
 
@@ -182,6 +190,24 @@ private:
     void wireFrontPanel();
     void wireMenus();
     void wirePaintBox();
+
+    // The option dialogs (main_window_options.cpp): created once with the window, reused at
+    // every opening, owned by the window as its children.
+    void wireOptionDialogs();
+    void Menu_TriggerClick();
+    void Menu_FFTSetClick();
+    void Menu_GeneratorSetClick();
+    void Menu_ColorsClick();
+    // Runs an option dialog modally with the fields copied before; a cancel puts them back and
+    // runs the dialog's follow-up. True when the dialog ended with OK.
+    bool runOptionDialog(QDialog* dialog, OptionDialog which);
+    TForm_TrigSet* trigSet_ = nullptr;
+    TForm_FFTSet* fftSet_ = nullptr;
+    TForm_GeneratorSet* generatorSet_ = nullptr;
+    TForm_ColorSet* colorSet_ = nullptr;
+    // The fields before the option dialog that is open: a close of the window meanwhile (a
+    // termination signal) stores them, not the values the user has not confirmed.
+    std::optional<OptionFieldsCopy> openOptionCopy_;
 
     // After every computation and every variant or service setup.
     void mirror();

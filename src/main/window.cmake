@@ -13,6 +13,7 @@ add_library(qs40window STATIC
   ${CMAKE_CURRENT_LIST_DIR}/main_window_config.cpp
   ${CMAKE_CURRENT_LIST_DIR}/main_window_files.cpp
   ${CMAKE_CURRENT_LIST_DIR}/main_window_layout.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/main_window_options.cpp
   ${CMAKE_CURRENT_LIST_DIR}/paint_box.cpp
   ${CMAKE_CURRENT_LIST_DIR}/program_options.cpp
   ${CMAKE_CURRENT_LIST_DIR}/qt_translations.cpp

@@ -40,3 +40,9 @@ qs40_add_test(main_window_about_tests
   LIBS qs40window qs40sim LABELS gui)
 target_include_directories(main_window_about_tests PRIVATE ${PROJECT_SOURCE_DIR}/tests/device)
 target_compile_definitions(main_window_about_tests PRIVATE QT_NO_KEYWORDS)
+
+# The option dialogs over the window.
+qs40_add_test(option_dialogs_tests
+  SOURCES ${CMAKE_CURRENT_LIST_DIR}/option_dialogs_test.cpp
+  LIBS qs40window Qt6::Test LABELS gui)
+target_include_directories(option_dialogs_tests PRIVATE ${PROJECT_SOURCE_DIR}/tests/device)
