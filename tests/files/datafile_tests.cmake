@@ -9,3 +9,7 @@ qs40_add_test(export_text_tests SOURCES export_text_test.cpp LIBS qs40core LABEL
 qs40_add_test(export_raw_tests SOURCES export_raw_test.cpp LIBS qs40core LABELS core)
 qs40_add_test(export_bitmap_tests SOURCES export_bitmap_test.cpp LIBS qs40core LABELS core)
 qs40_add_test(file_read_tests SOURCES file_read_test.cpp LIBS qs40core LABELS core)
+# Exports that other tools open; the round trips run the real sigrok-cli when it is installed.
+qs40_add_test(export_sigrok_tests SOURCES export_sigrok_test.cpp LIBS qs40core PkgConfig::QS40_LIBZIP
+              LABELS core)
+qs40_add_test(export_vcd_tests SOURCES export_vcd_test.cpp LIBS qs40core LABELS core)
