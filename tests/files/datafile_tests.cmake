@@ -23,3 +23,4 @@ else()
   message(WARNING "sigrok-cli not found: the round trips through it are not built "
                   "(scripts/install-deps installs it)")
 endif()
+qs40_add_test(recording_convert_tests SOURCES recording_convert_test.cpp LIBS qs40core LABELS core)
