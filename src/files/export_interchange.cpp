@@ -47,7 +47,8 @@ std::int64_t sampleIntervalFs(const FrameHeader& header) {
 }
 
 double sampleVolts(std::int32_t code, std::int32_t zeroLevel, std::int32_t microvoltsPerDivision) {
-    return (code - zeroLevel) * (microvoltsPerDivision / 32.0) * 1e-6;
+    // In doubles: a loaded file's zero level can be any 32-bit value.
+    return (static_cast<double>(code) - zeroLevel) * (microvoltsPerDivision / 32.0) * 1e-6;
 }
 
 } // namespace qs40

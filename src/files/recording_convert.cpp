@@ -9,7 +9,7 @@ namespace {
 constexpr std::size_t kCsvBlock = 1 << 20;
 
 double volts(unsigned char code, const RecordingDescription& d) {
-    return (static_cast<int>(code) - d.zeroLevel) * d.voltageStepUv * 1e-6;
+    return (static_cast<double>(code) - d.zeroLevel) * d.voltageStepUv * 1e-6;
 }
 
 // As printf's %g: the given significant digits, trailing zeros dropped ("0.0002", "-3.125").

@@ -99,6 +99,16 @@ TEST(SigrokSessionOfFrame, AnalogInVoltsAndLogicAsBits) {
     }
 }
 
+TEST(SigrokSessionOfFrame, ExtremeHeaderValuesOfALoadedFile) {
+    auto f = sessionFrame(0b0001, false);
+    f->header[kHdrZeroA1] = INT32_MIN;
+    f->header[kHdrVoltsDivA1] = INT32_MAX;
+    const SigrokSession s = frameSigrokSession(*f, 31);
+    ASSERT_EQ(s.analog.size(), 1u);
+    const double expected = (128.0 - INT32_MIN) * (INT32_MAX / 32.0) * 1e-6;
+    EXPECT_FLOAT_EQ(s.analog[0].values[0], static_cast<float>(expected));
+}
+
 TEST(SigrokSessionOfFrame, SampleRateFromTheDivider) {
     const std::pair<std::int32_t, std::uint64_t> cases[] = {
         {1, 100000000}, {4, 25000000}, {3, 33333333}, {200, 500000}, {4000000, 25}};

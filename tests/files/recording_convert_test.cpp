@@ -107,6 +107,10 @@ TEST(RecordingConversion, SessionInVoltsAtTheRecordedRate) {
     const std::vector<float> expected{0.0f, 0.03125f, -0.0625f, 127 * 0.03125f};
     EXPECT_EQ(s.analog[0].values, expected);
 
+    // Whatever zero level a companion gives.
+    const SigrokSession far = recordingSession(std::string("\x00", 1), {1, 2e5, 1e6, INT32_MIN});
+    EXPECT_FLOAT_EQ(far.analog[0].values[0], static_cast<float>(-static_cast<double>(INT32_MIN)));
+
     // With pairs an odd last byte is half a position and left out.
     const RecordingDescription pairs{2, 4e7, 3.125e6, 60};
     const SigrokSession p = recordingSession(std::string("\x3C\x3E\x3B\x3D\x40", 5), pairs);
