@@ -159,6 +159,8 @@ public:
     void Menu_ImageClick();
     void Menu_TextClick();
     void exportBinaryClick(int channel);
+    void Menu_Export_SigrokClick();
+    void Menu_Export_VCDClick();
 
 protected:
     void paintEvent(QPaintEvent* event) override;
