@@ -108,8 +108,11 @@ private:
     std::deque<std::string> buffers_;
 };
 
-// Splits bytes into the numbered data files "<prefix>1", "<prefix>2", ...
+// Splits bytes into the numbered data files "<prefix>1", "<prefix>2", ... An empty capture still
+// gets its first file: a reader that finds none gives up on the whole session.
 void addChunks(MemoryZip& zip, const std::string& prefix, const char* bytes, std::size_t size) {
+    if (size == 0)
+        zip.add(prefix + "1", {});
     for (std::size_t at = 0, n = 1; at < size; at += kChunkBytes, ++n)
         zip.add(prefix + std::to_string(n),
                 std::string(bytes + at, std::min(kChunkBytes, size - at)));

@@ -201,6 +201,19 @@ TEST(SigrokSessionFile, AnalogOnlyNamesNoCaptureFile) {
     EXPECT_EQ(members.size(), 4u);
 }
 
+TEST(SigrokSessionFile, EmptyCaptureKeepsItsDataFiles) {
+    SigrokSession s;
+    s.sampleRate = 100;
+    s.logicNames = {"D1"};
+    s.analog = {{"A1", {}}};
+    const SigrokEncoding encoded = encodeSigrokSession(s);
+    ASSERT_TRUE(encoded.ok) << encoded.error;
+    const auto members = zipContents(encoded.bytes);
+    EXPECT_EQ(members.at("logic-1-1"), "");
+    EXPECT_EQ(members.at("analog-1-2-1"), "");
+    EXPECT_EQ(members.size(), 4u);
+}
+
 TEST(SigrokSessionFile, LongCapturesAreSplitIntoNumberedChunks) {
     SigrokSession s;
     s.sampleRate = 1000;

@@ -21,9 +21,9 @@ using testing::writeFile;
 
 constexpr int kSamples = 300;
 
-// Runs a command and returns what it printed on its standard output.
-std::string output(const std::string& command) {
-    std::FILE* pipe = ::popen((command + " 2>/dev/null").c_str(), "r");
+// Runs a command and returns what it printed on its standard output (and its error stream).
+std::string output(const std::string& command, bool withErrors = false) {
+    std::FILE* pipe = ::popen((command + (withErrors ? " 2>&1" : " 2>/dev/null")).c_str(), "r");
     if (pipe == nullptr)
         return {};
     std::string out;
@@ -36,6 +36,16 @@ std::string output(const std::string& command) {
 
 std::string sigrok(const std::string& arguments) {
     return output(std::string(QS40_SIGROK_CLI) + " " + arguments);
+}
+
+// What libsigrok complained of while reading ("sr: ..." lines), which the exit status hides.
+std::string sigrokComplaints(const std::string& arguments) {
+    std::istringstream in(output(std::string(QS40_SIGROK_CLI) + " " + arguments, true));
+    std::string complaints;
+    for (std::string line; std::getline(in, line);)
+        if (line.starts_with("sr: "))
+            complaints += line + "\n";
+    return complaints;
 }
 
 // Lines "NAME:..." collected per name, the text after the colon joined.
@@ -174,6 +184,7 @@ TEST_F(SigrokCliRoundTrip, SessionNamesCountsAndValues) {
             frame->series[kA2First][c.missingAt] = kNoSample;
         const std::string path = writeSession(*frame);
 
+        EXPECT_EQ(sigrokComplaints("-i " + path + " -O bits"), "");
         const std::string shown = sigrok("-i " + path + " --show");
         EXPECT_NE(shown.find("Samplerate: 25000000\n"), std::string::npos) << shown;
         EXPECT_NE(shown.find("Logic sample count: " + std::to_string(c.missingAt) + "\n"),
@@ -211,6 +222,17 @@ TEST_F(SigrokCliRoundTrip, AnalogOnlySession) {
     const auto volts = analogValues(sigrok("-i " + path + " -O analog"));
     ASSERT_EQ(volts.count("A1"), 1u);
     EXPECT_EQ(volts.at("A1"), expectedVolts(*frame, kA1First, kSamples));
+}
+
+// A frame whose first sample is missing gives a session without samples that still opens.
+TEST_F(SigrokCliRoundTrip, EmptySessionOpens) {
+    auto frame = captureFrame(false, 1);
+    frame->series[kD1First][0] = kNoSample;
+    const std::string path = writeSession(*frame);
+    EXPECT_EQ(sigrokComplaints("-i " + path + " -O bits"), "");
+    const std::string shown = sigrok("-i " + path + " --show");
+    EXPECT_NE(shown.find("Channels: 4\n"), std::string::npos) << shown;
+    EXPECT_EQ(shown.find("sample count"), std::string::npos) << shown;
 }
 
 TEST_F(SigrokCliRoundTrip, VcdHoldsTheBitsOfTheRawExport) {
