@@ -114,7 +114,9 @@ TEST(WindowSettingsFile, NamedOnTheCommandLineItIsOpenedAfterTheFirstPaint) {
 // The exports for other tools follow the existing items of the Export menu.
 TEST(WindowExports, SigrokAndVcdItemsAfterTheOthers) {
     for (const bool russian : {false, true}) {
-        WindowFixture f(WindowSetup{.russian = russian});
+        WindowSetup setup;
+        setup.russian = russian;
+        WindowFixture f(setup);
         std::vector<std::string> names;
         for (const QAction* a : f.find<QMenu>("Menu_Export")->actions())
             names.push_back(a->menu() ? a->menu()->objectName().toStdString()
