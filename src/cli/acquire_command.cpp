@@ -2,10 +2,10 @@
 // instrument opened as after the first paint, the variant it reports taken as the window's
 // calibration check takes it, then the run, and the last accepted frame written by the window's
 // own save and export commands.
-#include "cli/instrument_run.h"
 #include "cli/cli_commands.h"
 #include "cli/cli_ui.h"
 #include "cli/exit_codes.h"
+#include "cli/instrument_run.h"
 #include "device/link/fpga_image.h"
 #include "files/config_io.h"
 #include "files/config_location.h"
@@ -13,7 +13,9 @@
 #include "files/config_texts.h"
 #include "files/data_file.h"
 #include "files/export_raw.h"
+#include "files/export_sigrok.h"
 #include "files/export_text.h"
+#include "files/export_vcd.h"
 #include "files/file_dialogs.h"
 #include "files/ini_file.h"
 #include "files/settings_file.h"
@@ -340,6 +342,17 @@ int writeOutputs(const CliOptions& o, ScopeModel& model, FrameSets& frames, CliU
         if (code != kExitOk)
             return code;
     }
+    const std::pair<const std::string*, ExportResult (*)(ExportContext&)> toolExports[] = {
+        {&o.sigrokFile, exportSigrok}, {&o.vcdFile, exportVcd}};
+    for (const auto& [path, exportTo] : toolExports) {
+        if (path->empty())
+            continue;
+        const std::size_t boxes = ui.boxesShown();
+        ui.answerNextSaveDialog(*path);
+        if (const int code = exportResult(exportTo(context), *path, {}, ui, boxes, out, err);
+            code != kExitOk)
+            return code;
+    }
     return kExitOk;
 }
 
@@ -353,7 +366,8 @@ int runAcquire(const CliOptions& o, std::ostream& out, std::ostream& err,
     if (const int code = loadConfiguration(o, env, configuration, err); code != kExitOk)
         return code;
     if (!o.settingsFile.empty())
-        if (const int code = checkSettingsFile(o.settingsFile, configuration, ui, err); code != kExitOk)
+        if (const int code = checkSettingsFile(o.settingsFile, configuration, ui, err);
+            code != kExitOk)
             return code;
     auto model = std::make_unique<ScopeModel>();
     if (!setUpModel(configuration, o.variant, o.settingsFile, *model, ui))

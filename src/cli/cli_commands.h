@@ -33,5 +33,6 @@ int runList(const CliOptions& options, std::ostream& out, std::ostream& err);
 int runAcquire(const CliOptions& options, std::ostream& out, std::ostream& err,
                const CliEnvironment& environment);
 int runInfo(const CliOptions& options, std::ostream& out, std::ostream& err);
+int runConvert(const CliOptions& options, std::ostream& out, std::ostream& err);
 
 } // namespace qs40::cli

@@ -26,7 +26,8 @@ constexpr OptionRule kOptions[] = {
     {"--device", 1, kList | kAcquire}, {"--settings", 1, kAcquire},   {"--single", 0, kAcquire},
     {"--frames", 1, kAcquire},         {"--timeout", 1, kAcquire},    {"--save", 1, kAcquire},
     {"--export-text", 1, kAcquire},    {"--export-bin", 2, kAcquire}, {"--config", 1, kAcquire},
-    {"--variant", 1, kAcquire},        {"--generator", 0, kAcquire},
+    {"--variant", 1, kAcquire},        {"--generator", 0, kAcquire},  {"--export-sr", 1, kAcquire},
+    {"--export-vcd", 1, kAcquire},
 };
 
 constexpr double kMaxTimeoutSeconds = 1e6;
@@ -39,7 +40,16 @@ const OptionRule* findOption(std::string_view name) {
 }
 
 std::string_view commandName(Command c) {
-    return c == Command::List ? "list" : c == Command::Acquire ? "acquire" : "info";
+    switch (c) {
+    case Command::List:
+        return "list";
+    case Command::Acquire:
+        return "acquire";
+    case Command::Convert:
+        return "convert";
+    default:
+        return "info";
+    }
 }
 
 unsigned commandBit(Command c) {
@@ -99,6 +109,10 @@ std::string apply(CliOptions& o, std::string_view name, const std::vector<std::s
         o.saveFile = v[0];
     else if (name == "--export-text")
         o.textFile = v[0];
+    else if (name == "--export-sr")
+        o.sigrokFile = v[0];
+    else if (name == "--export-vcd")
+        o.vcdFile = v[0];
     else if (name == "--export-bin") {
         const auto channel = parseRawChannel(v[0]);
         if (!channel)
@@ -140,6 +154,10 @@ std::string checkOutputsDistinct(const CliOptions& o) {
         outputs.push_back({r.path, "--export-bin"});
         outputs.push_back({withExtension(r.path, ".txt"), "the text file of --export-bin"});
     }
+    if (!o.sigrokFile.empty())
+        outputs.push_back({o.sigrokFile, "--export-sr"});
+    if (!o.vcdFile.empty())
+        outputs.push_back({o.vcdFile, "--export-vcd"});
     for (std::size_t i = 0; i < outputs.size(); ++i)
         for (std::size_t k = i + 1; k < outputs.size(); ++k)
             if (normalised(outputs[i].path) == normalised(outputs[k].path))
@@ -148,11 +166,35 @@ std::string checkOutputsDistinct(const CliOptions& o) {
     return {};
 }
 
+// The output's extension says what it becomes; the recording's companion text must stay.
+std::string checkConversion(const CliOptions& o) {
+    if (o.convertedFile.empty())
+        return "convert needs the recorder file and the file to write (.sr or .csv)";
+    if (!convertedFormat(o.convertedFile))
+        return "convert writes a sigrok session (.sr) or a CSV table (.csv), not " +
+               o.convertedFile;
+    for (const std::string& kept : {o.recordingFile, withExtension(o.recordingFile, ".txt")})
+        if (normalised(kept) == normalised(o.convertedFile))
+            return "convert would replace its own input " + kept;
+    return {};
+}
+
 bool isHelp(std::string_view arg) {
     return arg == "--help" || arg == "-h";
 }
 
 } // namespace
+
+std::optional<ConvertedFormat> convertedFormat(std::string_view path) {
+    std::string extension = std::filesystem::path(path).extension().string();
+    std::transform(extension.begin(), extension.end(), extension.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    if (extension == ".sr")
+        return ConvertedFormat::SigrokSession;
+    if (extension == ".csv")
+        return ConvertedFormat::Csv;
+    return std::nullopt;
+}
 
 std::optional<RawChannel> parseRawChannel(std::string_view text) {
     std::string name(text);
@@ -190,10 +232,12 @@ ParsedCommandLine parseCommandLine(const std::vector<std::string>& args) {
         o.command = Command::Acquire;
     else if (command == "info")
         o.command = Command::Info;
+    else if (command == "convert")
+        o.command = Command::Convert;
     else if (command.starts_with("-"))
-        return fail("the command comes first: list, acquire or info");
+        return fail("the command comes first: list, acquire, info or convert");
     else
-        return fail("unknown command '" + command + "': use list, acquire or info");
+        return fail("unknown command '" + command + "': use list, acquire, info or convert");
 
     std::set<std::string_view> seen;
     bool framesGiven = false;
@@ -202,6 +246,10 @@ ParsedCommandLine parseCommandLine(const std::vector<std::string>& args) {
         if (!arg.starts_with("-") || arg == "-") {
             if (o.command == Command::Info && o.infoFile.empty()) {
                 o.infoFile = arg;
+                continue;
+            }
+            if (o.command == Command::Convert && o.convertedFile.empty()) {
+                (o.recordingFile.empty() ? o.recordingFile : o.convertedFile) = arg;
                 continue;
             }
             return fail("unexpected argument '" + arg + "'");
@@ -238,6 +286,9 @@ ParsedCommandLine parseCommandLine(const std::vector<std::string>& args) {
 
     if (o.command == Command::Info && o.infoFile.empty())
         return fail("info needs the data file to describe");
+    if (o.command == Command::Convert)
+        if (std::string error = checkConversion(o); !error.empty())
+            return fail(std::move(error));
     if (o.single && framesGiven)
         return fail("--single and --frames exclude each other");
     if (o.command == Command::Acquire)
@@ -251,9 +302,11 @@ std::string usageText() {
   qs40-cli list [--device DEV]
   qs40-cli acquire [--device DEV] [--settings FILE.qss] [--single | --frames N]
                    [--timeout S] [--save FILE.qsd] [--export-text FILE.txt]
-                   [--export-bin CH FILE.bin]... [--config FILE] [--variant CODE]
+                   [--export-bin CH FILE.bin]... [--export-sr FILE.sr]
+                   [--export-vcd FILE.vcd] [--config FILE] [--variant CODE]
                    [--generator]
   qs40-cli info FILE.qsd
+  qs40-cli convert RECORDING.bin OUTPUT.sr|OUTPUT.csv
   qs40-cli --help
 
 Commands:
@@ -264,6 +317,9 @@ Commands:
             a file that loads but is damaged (shorter than its header says, or with header
             values no instrument writes) is described all the same, with what is wrong
             under "Damaged:", and the exit status is 0
+  convert   a recorder file, read with its companion text RECORDING.txt, as a sigrok
+            session (.sr, A1 in volts) or a CSV table of time (s) and A1 (V); with
+            peak detection as A1_min and A1_max
 
 Options:
   --device DEV          usb (attached FTDI devices), ftdi (the same through libftdi1),
@@ -280,6 +336,11 @@ Options:
   --export-text FILE    the frame as a text table
   --export-bin CH FILE  one channel's raw samples (CH: A1, A2, D1 or D2), with a text file
                         of the same name ending in .txt; may be given for several channels
+  --export-sr FILE      the frame as a sigrok session that sigrok-cli and PulseView open:
+                        A1 and A2 in volts, D1 and D2 as logic channels, with peak
+                        detection a _min and a _max channel each; up to the first
+                        missing sample
+  --export-vcd FILE     D1 and D2 as a Value Change Dump
   --config FILE         the configuration file to read (default: that of the qs40 program
                         beside this one); it is never written, and a file that holds none
                         of its sections is refused (status 5)
@@ -303,7 +364,7 @@ Exit status:
   3  no instrument, it cannot be opened, or the link failed
   4  time-out: the instrument did not come up, or a frame did not come, within
      --timeout
-  5  a settings, configuration, data or FPGA image file is unusable
+  5  a settings, configuration, data, recorder or FPGA image file is unusable
   6  an output file (or its companion) was not written
 )";
 }

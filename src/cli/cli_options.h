@@ -2,8 +2,10 @@
 //   qs40-cli list    [--device DEV]
 //   qs40-cli acquire [--device DEV] [--settings FILE.qss] [--single | --frames N] [--timeout S]
 //                    [--save FILE.qsd] [--export-text FILE.txt] [--export-bin CH FILE.bin]...
+//                    [--export-sr FILE.sr] [--export-vcd FILE.vcd]
 //                    [--config FILE] [--variant CODE] [--generator]
 //   qs40-cli info    FILE.qsd
+//   qs40-cli convert RECORDING.bin OUTPUT.sr|OUTPUT.csv
 //   qs40-cli --help
 // Options take their value as the next argument or after '=' (--frames=5).
 #pragma once
@@ -19,7 +21,7 @@
 
 namespace qs40::cli {
 
-enum class Command { None, Help, List, Acquire, Info };
+enum class Command { None, Help, List, Acquire, Info, Convert };
 
 struct RawExportRequest {
     RawChannel channel = RawChannel::A1;
@@ -41,11 +43,16 @@ struct CliOptions {
     std::string saveFile;
     std::string textFile;
     std::vector<RawExportRequest> rawExports;
+    std::string sigrokFile;
+    std::string vcdFile;
     std::string configFile; // empty: the configuration file of the window program
     std::optional<std::int32_t> variant;
     bool generator = false;
     // info
     std::string infoFile;
+    // convert
+    std::string recordingFile;
+    std::string convertedFile;
 };
 
 struct ParsedCommandLine {
@@ -59,6 +66,10 @@ ParsedCommandLine parseCommandLine(const std::vector<std::string>& args);
 // A raw channel name: A1, A2, D1, D2, or A and D for the first channel of the kind (the names
 // single-channel variants use); any letter case.
 std::optional<RawChannel> parseRawChannel(std::string_view text);
+
+// What convert writes, by the output's extension (.sr or .csv, in any letter case).
+enum class ConvertedFormat { SigrokSession, Csv };
+std::optional<ConvertedFormat> convertedFormat(std::string_view path);
 
 // The text of --help.
 std::string usageText();

@@ -10,7 +10,7 @@ enum ExitCode : int {
     kExitUsage = 2,    // the command line cannot be used, or asks what the instrument lacks
     kExitDevice = 3,   // no instrument, it cannot be opened, or the link failed
     kExitTimeout = 4,  // the instrument did not come up, or a frame did not, within --timeout
-    kExitBadInput = 5, // a settings, configuration, data or FPGA image file is unusable
+    kExitBadInput = 5, // a settings, configuration, data, recorder or FPGA image file is unusable
     kExitWrite = 6,    // an output file (or its companion) was not written
 };
 

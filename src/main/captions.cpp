@@ -102,10 +102,20 @@ bool shortForm(ShortWhen when, std::int32_t code) {
     return false;
 }
 
+// Items this window has beyond the original caption table.
+constexpr CaptionEntry kAddedCaptions[] = {
+    {"Menu_Export_Sigrok", "sigrok session...", "Сеанс sigrok..."},
+    {"Menu_Export_VCD", "VCD...", "VCD..."},
+};
+
 } // namespace
 
 std::span<const CaptionEntry> captionTable() {
     return kCaptions;
+}
+
+std::span<const CaptionEntry> addedCaptionTable() {
+    return kAddedCaptions;
 }
 
 std::optional<std::string_view> captionFor(const CaptionEntry& entry, bool russian,

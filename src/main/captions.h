@@ -25,6 +25,9 @@ struct CaptionEntry {
 
 // In the order in which the captions are applied.
 std::span<const CaptionEntry> captionTable();
+// The captions of elements the window has beyond that table (the exports for other tools),
+// applied after it in the same way.
+std::span<const CaptionEntry> addedCaptionTable();
 
 // The caption of an element for a language and a variant; nothing when the language leaves the
 // element unchanged.

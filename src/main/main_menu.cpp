@@ -64,6 +64,8 @@ void buildFile(MainMenu& m, QMenuBar* bar) {
     const char* binaryCaptions[] = {"CH A1...", "CH A2...", "CH D1...", "CH D2..."};
     for (int i = 0; i < 4; ++i)
         m.exportBinary[i] = item(m.rowBinary, binaryNames[i], binaryCaptions[i]);
+    m.exportSigrok = item(m.exportMenu, "Menu_Export_Sigrok", "sigrok session...");
+    m.exportVcd = item(m.exportMenu, "Menu_Export_VCD", "VCD...");
     m.recorder = item(m.file, "Menu_Recorder", "Recorder...");
     m.file->addSeparator();
     m.device = addSubmenu(m.file, "Menu_Device", "Device");

@@ -27,6 +27,8 @@ struct MainMenu {
     QAction* text = nullptr;
     QMenu* rowBinary = nullptr;
     std::array<QAction*, 4> exportBinary{}; // A1, A2, D1, D2
+    QAction* exportSigrok = nullptr;
+    QAction* exportVcd = nullptr;
     QAction* recorder = nullptr;
     QMenu* device = nullptr;
     std::array<QAction*, 7> deviceItems{}; // in the order of kVariants

@@ -282,6 +282,8 @@ void TQS4003MFrm::wireMenus() {
     onTrigger(m.text, [this] { Menu_TextClick(); });
     for (int i = 0; i < 4; ++i)
         onTrigger(m.exportBinary[static_cast<std::size_t>(i)], [this, i] { exportBinaryClick(i); });
+    onTrigger(m.exportSigrok, [this] { Menu_Export_SigrokClick(); });
+    onTrigger(m.exportVcd, [this] { Menu_Export_VCDClick(); });
     // The recorder comes with its form.
     m.recorder->setEnabled(false);
     for (std::size_t i = 0; i < m.deviceItems.size(); ++i)
@@ -395,14 +397,17 @@ void TQS4003MFrm::applyServiceSwitches() {
 
 void TQS4003MFrm::applyCaptions() {
     qtTranslations_.use(state_.russian());
-    for (const CaptionEntry& entry : captionTable()) {
-        const auto caption = captionFor(entry, state_.russian(), state_.System.Device_Type_Code);
-        if (!caption)
-            continue;
-        const QString name = QString::fromUtf8(entry.objectName.data(), entry.objectName.size());
-        if (QObject* object = findChild<QObject*>(name))
-            setCaption(object, QString::fromUtf8(caption->data(), caption->size()));
-    }
+    for (const auto table : {captionTable(), addedCaptionTable()})
+        for (const CaptionEntry& entry : table) {
+            const auto caption =
+                captionFor(entry, state_.russian(), state_.System.Device_Type_Code);
+            if (!caption)
+                continue;
+            const QString name =
+                QString::fromUtf8(entry.objectName.data(), entry.objectName.size());
+            if (QObject* object = findChild<QObject*>(name))
+                setCaption(object, QString::fromUtf8(caption->data(), caption->size()));
+        }
 }
 
 void TQS4003MFrm::selectLanguage(bool russian) {

@@ -174,6 +174,8 @@ public:
     void Menu_ImageClick();
     void Menu_TextClick();
     void exportBinaryClick(int channel);
+    void Menu_Export_SigrokClick();
+    void Menu_Export_VCDClick();
 
     // Help.
     void Menu_AboutClick();

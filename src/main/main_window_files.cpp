@@ -1,4 +1,4 @@
-// The File menu's commands: data files, settings files and the three exports. The operations
+// The File menu's commands: data files, settings files and the exports. The operations
 // live in the files code; here they get the window's state, frames and boxes, and the window
 // applies what they load.
 #include "main/main_window.h"
@@ -7,7 +7,9 @@
 #include "files/config_location.h"
 #include "files/export_bitmap.h"
 #include "files/export_raw.h"
+#include "files/export_sigrok.h"
 #include "files/export_text.h"
+#include "files/export_vcd.h"
 #include "files/settings_file.h"
 #include "main/paint_box.h"
 #include "main/single_instance.h"
@@ -145,6 +147,22 @@ void TQS4003MFrm::exportBinaryClick(int channel) {
     const BusyScope busy(instance_);
     ExportContext context = exportContext();
     exportRawChannel(context, static_cast<RawChannel>(channel));
+}
+
+void TQS4003MFrm::Menu_Export_SigrokClick() {
+    if (state_.Run.running)
+        return;
+    const BusyScope busy(instance_);
+    ExportContext context = exportContext();
+    exportSigrok(context);
+}
+
+void TQS4003MFrm::Menu_Export_VCDClick() {
+    if (state_.Run.running)
+        return;
+    const BusyScope busy(instance_);
+    ExportContext context = exportContext();
+    exportVcd(context);
 }
 
 } // namespace qs40

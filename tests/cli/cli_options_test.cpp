@@ -113,6 +113,48 @@ TEST(CliOptions, RefusesWhatCannotBeUsed) {
     }
 }
 
+TEST(CliOptions, ExportsForOtherToolsAndConvert) {
+    const ParsedCommandLine acquire =
+        parseCommandLine({"acquire", "--export-sr", "a.sr", "--export-vcd=a.vcd"});
+    ASSERT_EQ(acquire.error, "");
+    EXPECT_EQ(acquire.options.sigrokFile, "a.sr");
+    EXPECT_EQ(acquire.options.vcdFile, "a.vcd");
+
+    const ParsedCommandLine convert = parseCommandLine({"convert", "rec.bin", "rec.sr"});
+    ASSERT_EQ(convert.error, "");
+    EXPECT_EQ(convert.options.command, Command::Convert);
+    EXPECT_EQ(convert.options.recordingFile, "rec.bin");
+    EXPECT_EQ(convert.options.convertedFile, "rec.sr");
+    EXPECT_EQ(convertedFormat("x/Rec.SR"), ConvertedFormat::SigrokSession);
+    EXPECT_EQ(convertedFormat("rec.csv"), ConvertedFormat::Csv);
+    EXPECT_FALSE(convertedFormat("rec.txt"));
+    EXPECT_FALSE(convertedFormat("sr"));
+
+    struct Case {
+        Args args;
+        const char* error;
+    };
+    const Case cases[] = {
+        {{"convert"}, "convert needs the recorder file and the file to write (.sr or .csv)"},
+        {{"convert", "rec.bin"}, "convert needs the recorder file and the file to write"},
+        {{"convert", "rec.bin", "rec.txt"}, "convert writes a sigrok session (.sr) or a CSV"},
+        {{"convert", "rec.bin", "a.csv", "b.csv"}, "unexpected argument 'b.csv'"},
+        {{"convert", "--device", "sim", "r.bin", "r.sr"}, "--device is not an option of convert"},
+        {{"convert", "rec.sr", "./rec.sr"}, "convert would replace its own input rec.sr"},
+        {{"acquire", "--export-sr"}, "--export-sr needs a value"},
+        {{"acquire", "--export-sr", "a", "--export-vcd", "./a"},
+         "--export-sr and --export-vcd name the same file"},
+        {{"acquire", "--export-vcd", "x.txt", "--export-bin", "d1", "x.bin"},
+         "the text file of --export-bin and --export-vcd name the same file"},
+        {{"acquire", "--export-sr", "a.sr", "--export-sr", "b.sr"}, "--export-sr is given twice"},
+    };
+    for (const Case& c : cases) {
+        const ParsedCommandLine p = parseCommandLine(c.args);
+        EXPECT_NE(p.error.find(c.error), std::string::npos)
+            << "args[1]: " << (c.args.size() > 1 ? c.args[1] : c.args[0]) << "; error: " << p.error;
+    }
+}
+
 TEST(CliOptions, RawChannelNamesInAnyCase) {
     EXPECT_EQ(parseRawChannel("a1"), RawChannel::A1);
     EXPECT_EQ(parseRawChannel("A"), RawChannel::A1);

@@ -4,6 +4,7 @@
 
 #include <set>
 #include <string>
+#include <vector>
 
 namespace qs40 {
 namespace {
@@ -33,6 +34,20 @@ TEST(Captions, EveryElementOnceWithBothLanguages) {
     EXPECT_EQ(names.size(), 80u);
     EXPECT_EQ(captionTable().front().objectName, "GroupBox1");
     EXPECT_EQ(captionTable().back().objectName, "Menu_About");
+}
+
+TEST(Captions, AddedElementsHaveBothLanguagesAndNoNameOfTheTable) {
+    std::set<std::string_view> names;
+    for (const CaptionEntry& e : captionTable())
+        names.insert(e.objectName);
+    std::vector<std::string_view> added;
+    for (const CaptionEntry& e : addedCaptionTable()) {
+        EXPECT_TRUE(names.insert(e.objectName).second) << e.objectName;
+        EXPECT_FALSE(e.english.empty()) << e.objectName;
+        EXPECT_FALSE(e.russian.empty()) << e.objectName;
+        added.push_back(e.objectName);
+    }
+    EXPECT_EQ(added, (std::vector<std::string_view>{"Menu_Export_Sigrok", "Menu_Export_VCD"}));
 }
 
 TEST(Captions, LanguageAndVariantChooseTheText) {

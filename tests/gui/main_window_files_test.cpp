@@ -8,6 +8,9 @@
 #include <QTemporaryDir>
 
 #include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <mutex>
 
 namespace qs40::testing {
 namespace {
@@ -106,6 +109,62 @@ TEST(WindowSettingsFile, NamedOnTheCommandLineItIsOpenedAfterTheFirstPaint) {
     w.firstPaint();
     EXPECT_EQ(w.window->state().Scope.TimeDiv, TimeDiv::T1uS);
     EXPECT_TRUE(w.ui.boxes.empty());
+}
+
+// The exports for other tools follow the existing items of the Export menu.
+TEST(WindowExports, SigrokAndVcdItemsAfterTheOthers) {
+    for (const bool russian : {false, true}) {
+        WindowSetup setup;
+        setup.russian = russian;
+        WindowFixture f(setup);
+        std::vector<std::string> names;
+        for (const QAction* a : f.find<QMenu>("Menu_Export")->actions())
+            names.push_back(a->menu() ? a->menu()->objectName().toStdString()
+                                      : a->objectName().toStdString());
+        const std::vector<std::string> expected{"Menu_Image", "Menu_Text", "Menu_Row_Binary",
+                                                "Menu_Export_Sigrok", "Menu_Export_VCD"};
+        EXPECT_EQ(names, expected);
+        EXPECT_EQ(f.action("Menu_Export_Sigrok")->text().toStdString(),
+                  russian ? "Сеанс sigrok..." : "sigrok session...");
+        EXPECT_EQ(f.action("Menu_Export_VCD")->text().toStdString(), "VCD...");
+    }
+}
+
+TEST(WindowExports, WriteTheCurrentFrame) {
+    WindowFixture f;
+    f.trigger("Menu_Export_Sigrok"); // no frame yet
+    ASSERT_EQ(f.ui.boxes.size(), 1u);
+    EXPECT_EQ(f.ui.boxes[0].caption, "Save sigrok Session");
+    EXPECT_EQ(f.ui.boxes[0].text, "No data for writing.");
+
+    {
+        FrameSets& frames = f.window->frames();
+        std::lock_guard lock(frames.mutex);
+        FrameData& frame = *frames.current;
+        frame.header[kHdrDivider] = 1;
+        frame.header[kHdrValid] = 3;
+        frame.header[kHdrChannels] = kPresentA1 | kPresentD1;
+        for (int i = 0; i < 3; ++i) {
+            frame.series[kA1First][i] = frame.series[kA1Second][i] = 100 + i;
+            frame.series[kD1First][i] = frame.series[kD1Second][i] = i % 2;
+        }
+    }
+    QTemporaryDir dir;
+    const std::string session = dir.filePath("f.sr").toStdString();
+    const std::string vcd = dir.filePath("f.vcd").toStdString();
+    f.ui.saveNames = {session, vcd};
+    f.trigger("Menu_Export_Sigrok");
+    f.trigger("Menu_Export_VCD");
+    EXPECT_EQ(f.ui.boxes.size(), 1u);
+    ASSERT_TRUE(std::filesystem::exists(session));
+    std::ifstream in(session, std::ios::binary);
+    std::string start(4, '\0');
+    in.read(start.data(), 4);
+    EXPECT_EQ(start, "PK\x03\x04"); // a zip
+    std::ifstream text(vcd, std::ios::binary);
+    const std::string dump{std::istreambuf_iterator<char>(text), {}};
+    EXPECT_NE(dump.find("$var wire 1 ! D1 $end"), std::string::npos) << dump;
+    EXPECT_TRUE(dump.ends_with("#3\n")) << dump;
 }
 
 } // namespace

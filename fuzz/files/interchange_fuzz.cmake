@@ -1,0 +1,1 @@
+qs40_add_fuzzer(fuzz_interchange fuzz_interchange.cpp)
