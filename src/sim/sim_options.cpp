@@ -141,8 +141,8 @@ std::optional<SimOptions> parseSimDeviceText(std::string_view text, std::string*
         } else if (key == "ppm") {
             const auto ppm = parsePpm(value);
             if (!ppm)
-                return fail(error, "ppm must be a number from -1000 to 1000: " +
-                                       std::string(value));
+                return fail(error,
+                            "ppm must be a number from -1000 to 1000: " + std::string(value));
             options.instrument.clockErrorPpm = *ppm;
         } else if (key == "fault") {
             if (!parseFaults(value, options.faults.faults))
