@@ -3,12 +3,16 @@
 //   qs40-cli acquire [--device DEV] [--settings FILE.qss] [--single | --frames N] [--timeout S]
 //                    [--save FILE.qsd] [--export-text FILE.txt] [--export-bin CH FILE.bin]...
 //                    [--config FILE] [--variant CODE] [--generator]
+//   qs40-cli calibrate zero|tdc [--device DEV] [--config FILE] [--timeout S]
+//   qs40-cli calibrate freq (--reference HZ [--input IN] | --ppm X) [--device DEV]
+//                    [--config FILE] [--timeout S]
 //   qs40-cli info    FILE.qsd
 //   qs40-cli --help
 // Options take their value as the next argument or after '=' (--frames=5).
 #pragma once
 
 #include "files/export_raw.h"
+#include "scope/scope_state.h"
 
 #include <chrono>
 #include <cstdint>
@@ -19,7 +23,9 @@
 
 namespace qs40::cli {
 
-enum class Command { None, Help, List, Acquire, Info };
+enum class Command { None, Help, List, Acquire, Info, Calibrate };
+
+enum class CalibrationTarget { Zero, Tdc, FreqMeter };
 
 struct RawExportRequest {
     RawChannel channel = RawChannel::A1;
@@ -46,6 +52,11 @@ struct CliOptions {
     bool generator = false;
     // info
     std::string infoFile;
+    // calibrate
+    std::optional<CalibrationTarget> calibration;
+    std::optional<double> referenceHz; // a known frequency on the meter's input
+    std::optional<double> ppm;         // the correction given by hand
+    std::optional<FreqMeter> meterInput;
 };
 
 struct ParsedCommandLine {

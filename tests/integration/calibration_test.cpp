@@ -260,5 +260,27 @@ TEST(TdcCalibration, FindsTheInstrumentsConstants) {
     }
 }
 
+TEST(TdcCalibration, AWriteRequestedWhileTheLinkIsDownIsDroppedByTheNextOpen) {
+    Calibrating c(simulated("sim"));
+    ASSERT_TRUE(c.h.connect());
+    c.h.d2xx.unplug(0);
+    c.h.ui.answers = {BoxAnswer::No};
+    c.h.pumpFor(50ms);
+    c.h.tick(); // the watchdog finds the link gone; No leaves it closed
+    ASSERT_FALSE(c.h.link.linkUp.load());
+
+    c.h.link.setTdcToWrite({13, 14, 15, 16});
+    c.h.link.tdcWriteRequest.store(true);
+    c.h.d2xx.replug(0);
+    ASSERT_EQ(c.h.session.open(), FT_OK);
+    ASSERT_TRUE(c.h.pumpUntil([&] { return c.h.link.linkUp.load(); }));
+    const std::uint64_t before = c.h.decoded();
+    c.h.start(runParams());
+    ASSERT_TRUE(c.h.pumpUntil([&] { return c.h.decoded() >= before + 3; }));
+    EXPECT_FALSE(c.h.link.tdcWriteRequest.load());
+    c.h.pumpFor(300ms);
+    EXPECT_EQ(c.h.link.report.get().tdc, (TdcConstants{20, 21, 20, 21}));
+}
+
 } // namespace
 } // namespace qs40::integration
