@@ -160,6 +160,11 @@ public:
     void Menu_TextClick();
     void exportBinaryClick(int channel);
 
+    // The calibrations (main_window_calibration.cpp).
+    void Menu_ZeroCalibrateClick();
+    void Menu_FM_CalibrateClick();
+    void Menu_TDCCalibrateClick();
+
 protected:
     void paintEvent(QPaintEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
@@ -221,6 +226,11 @@ private:
     void afterDataFileOpened();
     void afterSettingsOpened();
     std::string errorCaption() const;
+
+    // The calibration check before a calibration dialog; false: refused (no instrument).
+    bool calibrationCheck();
+    // After a calibration dialog: both frame sets cleared, the front panel's parameters sent.
+    void afterCalibration();
 
     // A redraw on the GUI thread, for a window without the acquisition thread.
     void scheduleRedraw();

@@ -33,3 +33,10 @@ target_compile_definitions(main_window_acquisition_tests PRIVATE QT_NO_KEYWORDS)
 add_executable(window_soak ${PROJECT_SOURCE_DIR}/tests/soak/window_soak.cpp)
 target_link_libraries(window_soak PRIVATE qs40window qs40sim qs40_warnings)
 target_compile_definitions(window_soak PRIVATE QT_NO_KEYWORDS)
+
+# The calibrations through the window over the simulated instrument.
+qs40_add_test(main_window_calibration_tests
+  SOURCES ${CMAKE_CURRENT_LIST_DIR}/main_window_calibration_test.cpp
+  LIBS qs40window qs40sim LABELS gui)
+target_include_directories(main_window_calibration_tests PRIVATE ${PROJECT_SOURCE_DIR}/tests/device)
+target_compile_definitions(main_window_calibration_tests PRIVATE QT_NO_KEYWORDS)
