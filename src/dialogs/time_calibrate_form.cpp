@@ -32,6 +32,9 @@ TForm_TimeCalibrate::TForm_TimeCalibrate(QWidget* parent) : QDialog(parent) {
     bar_->setMinimumWidth(360);
     label_ = new QLabel(this);
     label_->setObjectName("Label_PPM");
+    // Wide enough for every value, so that moving the bar does not move the buttons.
+    label_->setMinimumWidth(
+        label_->fontMetrics().horizontalAdvance(QStringLiteral("PPM = -50.00")) + 8);
     ok_ = new QPushButton(QStringLiteral("OK"), this);
     ok_->setObjectName("Button_OK");
     cancel_ = new QPushButton(this);

@@ -39,7 +39,7 @@ struct CalibrationStatus {
     std::string result; // the result label (TDC), the coefficients label (zero, service mode)
     bool startEnabled() const {
         return phase == CalibrationPhase::Ready || phase == CalibrationPhase::Done ||
-               startAfterFailure;
+               (phase == CalibrationPhase::Failed && startAfterFailure);
     }
     bool okEnabled() const { return phase == CalibrationPhase::Done; }
     bool startAfterFailure = false; // a failed zero calibration may start again, a TDC one not

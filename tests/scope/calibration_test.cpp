@@ -159,6 +159,13 @@ TEST(ZeroCalibration, RunsNinePassesWithItsOwnSetAndStoresTheResult) {
     EXPECT_EQ(cal.status().info, "Calibration OK.");
     EXPECT_TRUE(cal.status().okEnabled());
     EXPECT_TRUE(cal.status().startEnabled());
+    // While measuring neither Start nor OK can be pressed.
+    for (const CalibrationStatus& s : seen) {
+        if (s.phase == CalibrationPhase::Measuring) {
+            EXPECT_FALSE(s.startEnabled());
+            EXPECT_FALSE(s.okEnabled());
+        }
+    }
     // One step per awaited frame, 72 in all.
     EXPECT_EQ(seen.back().progress, 72);
     int steps = 0;
