@@ -218,8 +218,17 @@ TEST(WindowCalibration, AnInstrumentOfAnotherVariantRebuildsTheInterfaceFirst) {
 TEST(WindowCalibration, TheFrequencyMeterBarMovesTheReadingWhileTheFormIsOpen) {
     for (const bool ok : {true, false}) {
         SCOPED_TRACE(ok ? "OK" : "Cancel");
-        CalibrationWindow w(31, "sim:variant=31,pace=fast");
+        CalibrationWindow w(31, "sim:variant=31,pace=fast,a1=sine:1M");
         ASSERT_TRUE(w.connected());
+        w.window->findChild<QAbstractButton*>("SpeedButton_Run")->click();
+        const auto frameTime = [&] {
+            FrameSets& frames = w.window->frames();
+            const std::lock_guard lock(frames.mutex);
+            return frames.current->header[kHdrFmCount2] > 0
+                       ? std::optional<std::int32_t>(frames.current->header[kHdrFmTime])
+                       : std::nullopt;
+        };
+        ASSERT_TRUE(w.waitFor([&] { return frameTime() == 0; }));
         ASSERT_TRUE(w.open<TForm_TimeCalibrate>("Menu_FM_Calibrate", [&](TForm_TimeCalibrate& f) {
             EXPECT_EQ(f.windowTitle(), "Freq. Meter Calibrate");
             EXPECT_EQ(labelText(f, "Label_PPM"), "PPM = 0.00");
@@ -227,6 +236,8 @@ TEST(WindowCalibration, TheFrequencyMeterBarMovesTheReadingWhileTheFormIsOpen) {
             EXPECT_EQ(labelText(f, "Label_PPM"), "PPM = -50.00");
             EXPECT_EQ(w.window->state().Calibrate.Time, -250);
             EXPECT_EQ(w.window->linkState().freqMeterTime.load(), -250);
+            // The frames taken while the form is open carry the moved correction.
+            EXPECT_TRUE(w.waitFor([&] { return frameTime() == -250; }));
             if (ok)
                 button(f, "Button_OK")->click();
             else
@@ -235,6 +246,7 @@ TEST(WindowCalibration, TheFrequencyMeterBarMovesTheReadingWhileTheFormIsOpen) {
         EXPECT_EQ(w.window->state().Calibrate.Time, ok ? -250 : 0);
         EXPECT_EQ(w.window->linkState().freqMeterTime.load(), ok ? -250 : 0);
         EXPECT_EQ(w.saved.size(), ok ? 1u : 0u);
+        EXPECT_TRUE(w.waitFor([&] { return frameTime() == (ok ? -250 : 0); }));
     }
 }
 
