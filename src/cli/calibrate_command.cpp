@@ -210,13 +210,10 @@ int passFailure(const SessionCalibrationPasses& passes, const CliOptions& o, std
 int calibrateZero(const CliOptions& o, Instrument& instrument, ScopeModel& model,
                   const Configuration& c, CliUi& ui, std::ostream& out, std::ostream& err) {
     ScopeState& state = model.state;
-    const std::int32_t a1Zero = state.Scope.A1_Zero, a2Zero = state.Scope.A2_Zero;
     const auto passes = instrument.passes();
     ZeroCalibration cal(state, model.params, *passes, progressPrinter(err, kZeroFramesPerPass));
     cal.show();
     const bool ok = cal.start();
-    state.Scope.A1_Zero = a1Zero; // the passes moved them
-    state.Scope.A2_Zero = a2Zero;
     instrument.run().stopRunning();
     if (!ok)
         return passFailure(*passes, o, err,
@@ -227,7 +224,12 @@ int calibrateZero(const CliOptions& o, Instrument& instrument, ScopeModel& model
     if (state.has(kCapA2))
         out << "A2P1 = " << k[1].p1 << "    A2P2 = " << k[1].p2 << "    A2SH = " << k[1].sh << '\n';
     instrument.run().shutDown();
-    return writeConfiguration(c, state, ui, out, err);
+    // What is written is the configuration as read, with the new coefficients only (the run
+    // speaks English whatever the configured language).
+    const std::int32_t variant = state.System.Device_Type_Code;
+    setUpModel(c, variant, model);
+    setZeroCoefficients(model.state, k);
+    return writeConfiguration(c, model.state, ui, out, err);
 }
 
 int calibrateTdc(const CliOptions& o, Instrument& instrument, ScopeModel& model, std::ostream& out,

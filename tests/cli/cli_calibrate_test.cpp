@@ -63,7 +63,12 @@ protected:
 };
 
 TEST_F(CliCalibrate, ZeroStoresTheInstrumentsCoefficientsAndNothingElse) {
+    std::string russian = kConfiguration;
+    russian.replace(russian.find("Russian=0"), 9, "Russian=1");
+    writeFile(config(), russian);
     ASSERT_EQ(calibrate("zero", "sim:pace=fast,a1=off,a2=off"), kExitOk) << err.str();
+    EXPECT_NE(err.str().find("Calibration OK."), std::string::npos) << "English on the terminal";
+    EXPECT_EQ(key("Russian"), 1) << "the configured language stays";
     // The simulator's true coefficients.
     const std::pair<const char*, long> truth[] = {{"Z_A1P1", 3370}, {"Z_A1P2", 712},
                                                   {"Z_A1SH", 4},    {"Z_A2P1", 3345},
