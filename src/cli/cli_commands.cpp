@@ -54,6 +54,8 @@ int runCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
         return runInfo(o, out, err);
     case Command::Convert:
         return runConvert(o, out, err);
+    case Command::Calibrate:
+        return runCalibrate(o, out, err, environment);
     }
     return kExitFailure;
 }

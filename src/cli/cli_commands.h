@@ -34,5 +34,7 @@ int runAcquire(const CliOptions& options, std::ostream& out, std::ostream& err,
                const CliEnvironment& environment);
 int runInfo(const CliOptions& options, std::ostream& out, std::ostream& err);
 int runConvert(const CliOptions& options, std::ostream& out, std::ostream& err);
+int runCalibrate(const CliOptions& options, std::ostream& out, std::ostream& err,
+                 const CliEnvironment& environment);
 
 } // namespace qs40::cli

@@ -14,7 +14,7 @@
 namespace qs40::cli {
 namespace {
 
-enum CommandBit : unsigned { kList = 1, kAcquire = 2 };
+enum CommandBit : unsigned { kList = 1, kAcquire = 2, kCalibrate = 4 };
 
 struct OptionRule {
     std::string_view name;
@@ -23,12 +23,26 @@ struct OptionRule {
 };
 
 constexpr OptionRule kOptions[] = {
-    {"--device", 1, kList | kAcquire}, {"--settings", 1, kAcquire},   {"--single", 0, kAcquire},
-    {"--frames", 1, kAcquire},         {"--timeout", 1, kAcquire},    {"--save", 1, kAcquire},
-    {"--export-text", 1, kAcquire},    {"--export-bin", 2, kAcquire}, {"--config", 1, kAcquire},
-    {"--variant", 1, kAcquire},        {"--generator", 0, kAcquire},  {"--export-sr", 1, kAcquire},
+    {"--device", 1, kList | kAcquire | kCalibrate},
+    {"--settings", 1, kAcquire},
+    {"--single", 0, kAcquire},
+    {"--frames", 1, kAcquire},
+    {"--timeout", 1, kAcquire | kCalibrate},
+    {"--save", 1, kAcquire},
+    {"--export-text", 1, kAcquire},
+    {"--export-bin", 2, kAcquire},
+    {"--config", 1, kAcquire | kCalibrate},
+    {"--variant", 1, kAcquire},
+    {"--generator", 0, kAcquire},
+    {"--export-sr", 1, kAcquire},
     {"--export-vcd", 1, kAcquire},
+    {"--reference", 1, kCalibrate},
+    {"--ppm", 1, kCalibrate},
+    {"--input", 1, kCalibrate},
 };
+
+// The correction the frequency meter takes: 0.2 ppm steps up to 50 ppm either way.
+constexpr double kMaxPpm = 50.0;
 
 constexpr double kMaxTimeoutSeconds = 1e6;
 
@@ -47,6 +61,8 @@ std::string_view commandName(Command c) {
         return "acquire";
     case Command::Convert:
         return "convert";
+    case Command::Calibrate:
+        return "calibrate";
     default:
         return "info";
     }
@@ -55,7 +71,33 @@ std::string_view commandName(Command c) {
 unsigned commandBit(Command c) {
     if (c == Command::List)
         return kList;
+    if (c == Command::Calibrate)
+        return kCalibrate;
     return c == Command::Acquire ? kAcquire : 0u;
+}
+
+std::optional<CalibrationTarget> parseCalibrationTarget(std::string_view text) {
+    if (text == "zero")
+        return CalibrationTarget::Zero;
+    if (text == "tdc")
+        return CalibrationTarget::Tdc;
+    if (text == "freq")
+        return CalibrationTarget::FreqMeter;
+    return std::nullopt;
+}
+
+std::optional<FreqMeter> parseMeterInput(std::string_view text) {
+    std::string name(text);
+    std::transform(name.begin(), name.end(), name.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
+    static constexpr std::pair<std::string_view, FreqMeter> kInputs[] = {
+        {"A1", FreqMeter::A1}, {"A2", FreqMeter::A2},      {"D1", FreqMeter::D1},
+        {"D2", FreqMeter::D2}, {"D1HF", FreqMeter::D1_HF}, {"D2HF", FreqMeter::D2_HF},
+    };
+    for (const auto& [n, input] : kInputs)
+        if (n == name)
+            return input;
+    return std::nullopt;
 }
 
 template <class T, class... Base>
@@ -84,6 +126,22 @@ std::optional<std::chrono::milliseconds> parseTimeout(std::string_view text) {
     if (!seconds || !std::isfinite(*seconds) || *seconds <= 0 || *seconds > kMaxTimeoutSeconds)
         return std::nullopt;
     return std::chrono::milliseconds(static_cast<std::int64_t>(std::ceil(*seconds * 1000)));
+}
+
+// A frequency in hertz, with an optional k or M suffix.
+std::optional<double> parseFrequency(std::string_view text) {
+    double scale = 1;
+    if (text.ends_with("k")) {
+        scale = 1e3;
+        text.remove_suffix(1);
+    } else if (text.ends_with("M")) {
+        scale = 1e6;
+        text.remove_suffix(1);
+    }
+    const auto value = parseNumber<double>(text);
+    if (!value || !std::isfinite(*value) || *value <= 0 || *value * scale > 1e9)
+        return std::nullopt;
+    return *value * scale;
 }
 
 // Stores one option's values; a non-empty result is the error.
@@ -127,6 +185,20 @@ std::string apply(CliOptions& o, std::string_view name, const std::vector<std::s
         o.variant = *code;
     } else if (name == "--generator")
         o.generator = true;
+    else if (name == "--reference") {
+        o.referenceHz = parseFrequency(v[0]);
+        if (!o.referenceHz)
+            return "--reference takes the input's frequency in Hz, above 0 (e.g. 1000000 or 1M)";
+    } else if (name == "--ppm") {
+        const auto ppm = parseNumber<double>(v[0].starts_with('+') ? v[0].substr(1) : v[0]);
+        if (!ppm || !(*ppm >= -kMaxPpm && *ppm <= kMaxPpm))
+            return "--ppm takes the correction in ppm, from -50 to 50 (e.g. 12.6)";
+        o.ppm = *ppm;
+    } else if (name == "--input") {
+        o.meterInput = parseMeterInput(v[0]);
+        if (!o.meterInput)
+            return "--input takes the frequency meter's input: A1, A2, D1, D2, D1HF or D2HF";
+    }
     return {};
 }
 
@@ -234,10 +306,13 @@ ParsedCommandLine parseCommandLine(const std::vector<std::string>& args) {
         o.command = Command::Info;
     else if (command == "convert")
         o.command = Command::Convert;
+    else if (command == "calibrate")
+        o.command = Command::Calibrate;
     else if (command.starts_with("-"))
-        return fail("the command comes first: list, acquire, info or convert");
+        return fail("the command comes first: list, acquire, calibrate, info or convert");
     else
-        return fail("unknown command '" + command + "': use list, acquire, info or convert");
+        return fail("unknown command '" + command +
+                    "': use list, acquire, calibrate, info or convert");
 
     std::set<std::string_view> seen;
     bool framesGiven = false;
@@ -250,6 +325,12 @@ ParsedCommandLine parseCommandLine(const std::vector<std::string>& args) {
             }
             if (o.command == Command::Convert && o.convertedFile.empty()) {
                 (o.recordingFile.empty() ? o.recordingFile : o.convertedFile) = arg;
+                continue;
+            }
+            if (o.command == Command::Calibrate && !o.calibration) {
+                o.calibration = parseCalibrationTarget(arg);
+                if (!o.calibration)
+                    return fail("calibrate what: zero, tdc or freq, not '" + arg + "'");
                 continue;
             }
             return fail("unexpected argument '" + arg + "'");
@@ -289,6 +370,17 @@ ParsedCommandLine parseCommandLine(const std::vector<std::string>& args) {
     if (o.command == Command::Convert)
         if (std::string error = checkConversion(o); !error.empty())
             return fail(std::move(error));
+    if (o.command == Command::Calibrate) {
+        if (!o.calibration)
+            return fail("calibrate needs what to calibrate: zero, tdc or freq");
+        const bool freq = o.calibration == CalibrationTarget::FreqMeter;
+        if (!freq && (o.referenceHz || o.ppm || o.meterInput))
+            return fail("--reference, --ppm and --input belong to calibrate freq");
+        if (freq && o.referenceHz.has_value() == o.ppm.has_value())
+            return fail("calibrate freq takes either --reference HZ or --ppm X");
+        if (o.ppm && o.meterInput)
+            return fail("--input goes with --reference: --ppm measures nothing");
+    }
     if (o.single && framesGiven)
         return fail("--single and --frames exclude each other");
     if (o.command == Command::Acquire)
@@ -305,6 +397,10 @@ std::string usageText() {
                    [--export-bin CH FILE.bin]... [--export-sr FILE.sr]
                    [--export-vcd FILE.vcd] [--config FILE] [--variant CODE]
                    [--generator]
+  qs40-cli calibrate zero|tdc [--device DEV] [--config FILE] [--timeout S]
+  qs40-cli calibrate freq --reference HZ [--input IN] [--device DEV] [--config FILE]
+                   [--timeout S]
+  qs40-cli calibrate freq --ppm X [--config FILE]
   qs40-cli info FILE.qsd
   qs40-cli convert RECORDING.bin OUTPUT.sr|OUTPUT.csv
   qs40-cli --help
@@ -313,6 +409,17 @@ Commands:
   list      the attached devices: index, location and description
   acquire   opens the instrument, loads its FPGA, applies the settings, runs and writes
             the last accepted frame
+  calibrate zero
+            the zero-level calibration with nothing connected to the inputs; the
+            coefficients are written to the configuration file
+  calibrate tdc
+            the TDC calibration with the generator output connected to D1 and D2; the
+            constants are written to the instrument
+  calibrate freq
+            the frequency meter's correction: with --reference, a known frequency on the
+            meter's input is read and the correction that makes the readings match it is
+            computed; with --ppm it is given by hand; it is written to the configuration
+            file
   info      the header fields and sample counts of a data file, or why it is not one;
             a file that loads but is damaged (shorter than its header says, or with header
             values no instrument writes) is described all the same, with what is wrong
@@ -342,11 +449,17 @@ Options:
                         missing sample
   --export-vcd FILE     D1 and D2 as a Value Change Dump
   --config FILE         the configuration file to read (default: that of the qs40 program
-                        beside this one); it is never written, and a file that holds none
-                        of its sections is refused (status 5)
+                        beside this one); acquire never writes it, calibrate zero and
+                        freq write their results into it; a file that holds none of its
+                        sections is refused (status 5)
   --variant CODE        the variant the instrument must be (e.g. 31 or 0x1F); an
                         instrument that reports another is refused (status 2)
   --generator           switches the generator output on
+  --reference HZ        calibrate freq: the frequency on the meter's input (k and M
+                        suffixes, e.g. 10M)
+  --input IN            calibrate freq: the meter's input, A1, A2, D1, D2, D1HF or D2HF
+                        (default: the one of the configuration)
+  --ppm X               calibrate freq: the correction in ppm, -50 to 50, in steps of 0.2
 
 acquire works as the variant the instrument reports, as the window does: it decides
 what is written (the settings file of --save, the columns of the exports) and which
@@ -358,7 +471,8 @@ stays as it is.
 
 Exit status:
   0  success
-  1  an unexpected error
+  1  a calibration failed (noise or a clipped level on an input, TDC counts out of
+     range), or an unexpected error
   2  the command line cannot be used, or asks what the instrument does not have
      (a channel, the generator, or another variant than --variant)
   3  no instrument, it cannot be opened, or the link failed

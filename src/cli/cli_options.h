@@ -4,6 +4,9 @@
 //                    [--save FILE.qsd] [--export-text FILE.txt] [--export-bin CH FILE.bin]...
 //                    [--export-sr FILE.sr] [--export-vcd FILE.vcd]
 //                    [--config FILE] [--variant CODE] [--generator]
+//   qs40-cli calibrate zero|tdc [--device DEV] [--config FILE] [--timeout S]
+//   qs40-cli calibrate freq (--reference HZ [--input IN] | --ppm X) [--device DEV]
+//                    [--config FILE] [--timeout S]
 //   qs40-cli info    FILE.qsd
 //   qs40-cli convert RECORDING.bin OUTPUT.sr|OUTPUT.csv
 //   qs40-cli --help
@@ -11,6 +14,7 @@
 #pragma once
 
 #include "files/export_raw.h"
+#include "scope/scope_state.h"
 
 #include <chrono>
 #include <cstdint>
@@ -21,7 +25,9 @@
 
 namespace qs40::cli {
 
-enum class Command { None, Help, List, Acquire, Info, Convert };
+enum class Command { None, Help, List, Acquire, Info, Convert, Calibrate };
+
+enum class CalibrationTarget { Zero, Tdc, FreqMeter };
 
 struct RawExportRequest {
     RawChannel channel = RawChannel::A1;
@@ -53,6 +59,11 @@ struct CliOptions {
     // convert
     std::string recordingFile;
     std::string convertedFile;
+    // calibrate
+    std::optional<CalibrationTarget> calibration;
+    std::optional<double> referenceHz; // a known frequency on the meter's input
+    std::optional<double> ppm;         // the correction given by hand
+    std::optional<FreqMeter> meterInput;
 };
 
 struct ParsedCommandLine {

@@ -62,6 +62,8 @@ public:
     bool linkUp() const { return session_.link().linkUp.load(); }
     bool singleShotEnded() const { return singleShotEnded_; }
     std::uint32_t framesAccepted() const { return session_.flags().framesDecoded.load(); }
+    // The session itself, for the calibrations' passes.
+    AcquisitionSession& session() { return session_; }
     // The current set; read it after shutDown(), when nothing writes it any more.
     FrameSets& frames() { return session_.frames(); }
 

@@ -1,5 +1,6 @@
 #include "display/variant_prompt.h"
 
+#include "scope/calibration_texts.h"
 #include "scope/variant.h"
 
 #include <string>
@@ -40,6 +41,27 @@ std::optional<std::int32_t> checkFrameVariant(const ScopeState& state, const Hea
         flags.announceChange = false;
     }
     return rebuilt;
+}
+
+CalibrationCheck checkCalibrationVariant(const ScopeState& state,
+                                         std::optional<std::int32_t> instrumentCode, Ui& ui,
+                                         const RebuildInterface& fullSwitch) {
+    const bool ru = state.russian();
+    if (!instrumentCode) {
+        ui.messageBox(calibrationErrorCaption(ru), deviceNotFoundText(ru), BoxIcon::Stop,
+                      BoxButtons::Ok);
+        return CalibrationCheck::NoInstrument;
+    }
+    if (*instrumentCode != state.System.Device_Type_Code) {
+        const std::string text =
+            (ru ? "Интерфейс будет перестроен для " : "Interface will be changed for ") +
+            variantName(*instrumentCode) + ". ";
+        ui.messageBox(ru ? "Предупреждение" : "Warning", text, BoxIcon::Exclamation,
+                      BoxButtons::Ok);
+        if (fullSwitch)
+            fullSwitch(*instrumentCode);
+    }
+    return CalibrationCheck::Ready;
 }
 
 } // namespace qs40

@@ -31,4 +31,17 @@ std::optional<std::int32_t> checkFrameVariant(const ScopeState& state, const Hea
                                               VariantCheckFlags& flags, Ui& ui,
                                               const RebuildInterface& rebuild);
 
+enum class CalibrationCheck {
+    NoInstrument, // refused with the "Device not found." box
+    Ready,        // the interface is built for the instrument's variant (now)
+};
+
+// The check before a calibration dialog opens: without an instrument that has identified
+// itself (instrumentCode empty) the calibration is refused with an error box; an instrument of
+// another variant than Device_Type_Code is announced and the interface switched to it in full,
+// since the calibration measures and stores what that variant has.
+CalibrationCheck checkCalibrationVariant(const ScopeState& state,
+                                         std::optional<std::int32_t> instrumentCode, Ui& ui,
+                                         const RebuildInterface& fullSwitch);
+
 } // namespace qs40

@@ -290,10 +290,11 @@ void TQS4003MFrm::wireMenus() {
         onTrigger(m.deviceItems[i], [this, i] { switchVariant(kVariants[i].code); });
     onTrigger(m.exit, [this] { Menu_ExitClick(); });
 
-    // Options. The calibrations come with their forms.
+    // Options.
     wireOptionDialogs();
-    for (QAction* a : {m.fmCalibrate, m.zeroCalibrate, m.tdcCalibrate})
-        a->setEnabled(false);
+    onTrigger(m.zeroCalibrate, [this] { Menu_ZeroCalibrateClick(); });
+    onTrigger(m.fmCalibrate, [this] { Menu_FM_CalibrateClick(); });
+    onTrigger(m.tdcCalibrate, [this] { Menu_TDCCalibrateClick(); });
     for (std::size_t i = 0; i < 3; ++i) {
         onTrigger(m.probeA1Items[i], [this, i] {
             followUp(clickProbe(state_, AnalogChannel::A1, static_cast<Probe>(i)));

@@ -181,6 +181,11 @@ public:
     void Menu_AboutClick();
     TAboutBox* aboutBox() const { return aboutBox_; }
 
+    // The calibrations (main_window_calibration.cpp).
+    void Menu_ZeroCalibrateClick();
+    void Menu_FM_CalibrateClick();
+    void Menu_TDCCalibrateClick();
+
 protected:
     void paintEvent(QPaintEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
@@ -262,6 +267,11 @@ private:
     // After a settings or companion file is read: no menu radio group is left empty.
     void keepRadioGroupsFilled(const ScopeState& before);
     std::string errorCaption() const;
+
+    // The calibration check before a calibration dialog; false: refused (no instrument).
+    bool calibrationCheck();
+    // After a calibration dialog: both frame sets cleared, the front panel's parameters sent.
+    void afterCalibration();
 
     // A redraw on the GUI thread, for a window without the acquisition thread.
     void scheduleRedraw();

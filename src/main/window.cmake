@@ -10,6 +10,7 @@ add_library(qs40window STATIC
   ${CMAKE_CURRENT_LIST_DIR}/main_window.cpp
   ${CMAKE_CURRENT_LIST_DIR}/main_window_about.cpp
   ${CMAKE_CURRENT_LIST_DIR}/main_window_acquisition.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/main_window_calibration.cpp
   ${CMAKE_CURRENT_LIST_DIR}/main_window_config.cpp
   ${CMAKE_CURRENT_LIST_DIR}/main_window_files.cpp
   ${CMAKE_CURRENT_LIST_DIR}/main_window_layout.cpp
@@ -31,6 +32,7 @@ endforeach()
 # Where the installed manual lies.
 target_compile_definitions(qs40window PRIVATE QS40_DATA_DIR="${CMAKE_INSTALL_FULL_DATADIR}/qs40")
 target_link_libraries(qs40window PUBLIC qs40qt qs40core Qt6::Widgets Qt6::Network PRIVATE qs40_warnings)
+include(${PROJECT_SOURCE_DIR}/src/dialogs/calibration.cmake)
 
 add_executable(qs40 ${CMAKE_CURRENT_LIST_DIR}/main.cpp)
 set_target_properties(qs40 PROPERTIES OUTPUT_NAME qs40)

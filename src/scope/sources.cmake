@@ -9,3 +9,9 @@ target_sources(qs40core PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/variant.cpp
   ${CMAKE_CURRENT_LIST_DIR}/variant_controls.cpp
 )
+target_sources(qs40core PRIVATE
+  ${CMAKE_CURRENT_LIST_DIR}/calibration_texts.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/freq_calibration.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/tdc_calibration.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/zero_calibration.cpp
+)

@@ -79,6 +79,18 @@ std::optional<SimTime> parseTime(std::string_view text) {
     return std::chrono::duration_cast<SimTime>(std::chrono::duration<double>(value * scale));
 }
 
+// A reference-clock error in ppm: "12.6", "-3", "0"; within a crystal's plausible +-1000.
+std::optional<double> parsePpm(std::string_view text) {
+    if (text.starts_with('+'))
+        text.remove_prefix(1);
+    double value = 0;
+    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (ec != std::errc{} || end != text.data() + text.size() || text.empty() ||
+        !(value >= -kMaxClockErrorPpm && value <= kMaxClockErrorPpm))
+        return std::nullopt;
+    return value;
+}
+
 std::optional<SimOptions> fail(std::string* error, std::string message) {
     if (error)
         *error = std::move(message);
@@ -126,6 +138,12 @@ std::optional<SimOptions> parseSimDeviceText(std::string_view text, std::string*
             if (!serial)
                 return fail(error, "serial must be hexadecimal: " + std::string(value));
             options.instrument.serialNumber = *serial;
+        } else if (key == "ppm") {
+            const auto ppm = parsePpm(value);
+            if (!ppm)
+                return fail(error,
+                            "ppm must be a number from -1000 to 1000: " + std::string(value));
+            options.instrument.clockErrorPpm = *ppm;
         } else if (key == "fault") {
             if (!parseFaults(value, options.faults.faults))
                 return fail(error, "fault is unplug, power, config, checksum or garbage, joined "

@@ -8,6 +8,9 @@
 //                      default zr40
 //   pace=real|fast     real: the link's 200000 bytes per second; fast: unpaced; default real
 //   serial=HEX         serial number reported in the status; default 12345
+//   ppm=X              error of the instrument's reference clock in ppm, as the frequency
+//                      meter sees it (positive: the clock runs fast, readings come out low);
+//                      -1000 to 1000, decimals allowed; default 12
 //   a1=SRC, a2=SRC, d1=SRC, d2=SRC
 //                      what is connected to each input (the others keep the demo's sources):
 //     sine:F[:A[:O[:P]]]   also square, triangle, rsaw (rising saw), fsaw (falling saw):
@@ -51,6 +54,8 @@
 #include "sim/instrument.h"
 
 namespace qs40::sim {
+
+inline constexpr double kMaxClockErrorPpm = 1000.0;
 
 enum class AttachedDevice : std::uint8_t { Zr40, Foreign, OldScope };
 

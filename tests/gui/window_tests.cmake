@@ -46,3 +46,10 @@ qs40_add_test(option_dialogs_tests
   SOURCES ${CMAKE_CURRENT_LIST_DIR}/option_dialogs_test.cpp
   LIBS qs40window Qt6::Test LABELS gui)
 target_include_directories(option_dialogs_tests PRIVATE ${PROJECT_SOURCE_DIR}/tests/device)
+
+# The calibrations through the window over the simulated instrument.
+qs40_add_test(main_window_calibration_tests
+  SOURCES ${CMAKE_CURRENT_LIST_DIR}/main_window_calibration_test.cpp
+  LIBS qs40window qs40sim LABELS gui)
+target_include_directories(main_window_calibration_tests PRIVATE ${PROJECT_SOURCE_DIR}/tests/device)
+target_compile_definitions(main_window_calibration_tests PRIVATE QT_NO_KEYWORDS)

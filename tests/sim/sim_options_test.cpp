@@ -28,6 +28,22 @@ TEST(SimDeviceText, OptionsAreApplied) {
     EXPECT_TRUE(parseSimDeviceText("sim:devices=")->devices.empty());
 }
 
+TEST(SimDeviceText, TheReferenceClockErrorIsGivenInPpm) {
+    const std::pair<const char*, double> cases[] = {
+        {"sim", 12.0}, // the default
+        {"sim:ppm=12.6", 12.6},
+        {"sim:ppm=-3", -3.0},
+        {"sim:ppm=+0.4", 0.4},
+        {"sim:ppm=0", 0.0},
+        {"sim:ppm=1000", 1000.0},
+    };
+    for (const auto& [text, ppm] : cases) {
+        const auto o = parseSimDeviceText(text);
+        ASSERT_TRUE(o) << text;
+        EXPECT_DOUBLE_EQ(o->instrument.clockErrorPpm, ppm) << text;
+    }
+}
+
 TEST(SimDeviceText, FaultsAreTakenInTurnOnTheirSchedule) {
     using namespace std::chrono_literals;
     const auto none = parseSimDeviceText("sim");
@@ -67,6 +83,11 @@ TEST(SimDeviceText, BadTextsAreRefusedWithAReason) {
         {"sim:pace=slow", "pace"},
         {"sim:serial=xyz", "serial"},
         {"sim:colour=red", "unknown option"},
+        {"sim:ppm=", "ppm must be a number"},
+        {"sim:ppm=fast", "ppm must be a number"},
+        {"sim:ppm=12ppm", "ppm must be a number"},
+        {"sim:ppm=1000.5", "ppm must be a number"},
+        {"sim:ppm=nan", "ppm must be a number"},
         {"sim:fault=meteor", "fault is unplug, power, config, checksum or garbage"},
         {"sim:fault=unplug+", "fault is"},
         {"sim:fault=", "fault is"},

@@ -33,6 +33,7 @@ AcquisitionSession::~AcquisitionSession() {
 
 void AcquisitionSession::bindPanel(const AcquisitionParams& params, const ScopeState& state) {
     panel_.emplace(params, state, publisher_, link_, wake_);
+    publishFreqMeterTime(state, link_);
 }
 
 void AcquisitionSession::setPause(PauseFunction pause) {

@@ -16,13 +16,23 @@ AcquisitionSnapshot snapshotOf(const AcquisitionParams& params, const ScopeState
     return s;
 }
 
-void ScopeRequests::requestDisplay() {
+void publishFreqMeterTime(const ScopeState& state, LinkState& link) {
+    link.freqMeterTime.store(state.Calibrate.Time);
+}
+
+void ScopeRequests::publish() {
     publisher_.publish(snapshotOf(params_, state_));
+    // The status packets latch it with their counts, so a reading and its correction match.
+    publishFreqMeterTime(state_, link_);
+}
+
+void ScopeRequests::requestDisplay() {
+    publish();
     link_.displayRequest.store(true);
 }
 
 void ScopeRequests::requestSendParameters() {
-    publisher_.publish(snapshotOf(params_, state_));
+    publish();
     link_.running.store(state_.Run.running);
     link_.single.store(state_.Run.single);
     link_.sendParametersRequest.store(true);

@@ -11,6 +11,9 @@
 
 namespace qs40 {
 
+// The frequency-meter correction Time as the status packets take it with their counts.
+void publishFreqMeterTime(const ScopeState& state, LinkState& link);
+
 // The snapshot of what the acquisition thread reads from the GUI's parameters and state.
 AcquisitionSnapshot snapshotOf(const AcquisitionParams& params, const ScopeState& state);
 
@@ -20,13 +23,15 @@ public:
                   ParamsPublisher& publisher, LinkState& link, Event& wake)
         : params_(params), state_(state), publisher_(publisher), link_(link), wake_(wake) {}
 
-    // Publishes; raises the display request.
+    // Publishes (with the frequency-meter correction); raises the display request.
     void requestDisplay() override;
     // Publishes; takes running and single from the run state; raises the send request.
     void requestSendParameters() override;
     void wake() override { wake_.set(); }
 
 private:
+    void publish();
+
     const AcquisitionParams& params_;
     const ScopeState& state_;
     ParamsPublisher& publisher_;

@@ -70,6 +70,9 @@ void Scope_Thread::run() {
 
 void Scope_Thread::loadFpga() {
     parts_.flags.fpgaLoads.fetch_add(1);
+    // TDC constants asked for before this connection were measured on whatever was connected
+    // then, which need not be the instrument that answers now.
+    parts_.link.tdcWriteRequest.store(false);
     const FtStatus status = session_.configureFpga(parts_.fpgaImage);
     // An upload abandoned on a write error is a failed load too.
     if (status != FT_OK && !parts_.link.linkUp.load()) {

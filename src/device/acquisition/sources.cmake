@@ -2,6 +2,7 @@
 # watchdog.
 target_sources(qs40core PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/acquisition_session.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/calibration_passes.cpp
   ${CMAKE_CURRENT_LIST_DIR}/fine_trigger_offset.cpp
   ${CMAKE_CURRENT_LIST_DIR}/frame_decoder.cpp
   ${CMAKE_CURRENT_LIST_DIR}/frame_receiver.cpp

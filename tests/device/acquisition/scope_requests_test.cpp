@@ -43,6 +43,34 @@ TEST(ScopeRequests, EachRequestPublishesTheWholeSetFirst) {
     EXPECT_TRUE(wake.isSet());
 }
 
+// The frequency-meter correction reaches the status packets' latch with every request, so a
+// stored or freshly moved correction is used from the next packet on.
+TEST(ScopeRequests, EachRequestPublishesTheFrequencyMeterCorrection) {
+    struct Case {
+        const char* name;
+        void (ScopeRequests::*request)();
+        std::int32_t time;
+    };
+    const Case cases[] = {
+        {"display", &ScopeRequests::requestDisplay, 63},
+        {"send", &ScopeRequests::requestSendParameters, -250},
+        {"send, back to none", &ScopeRequests::requestSendParameters, 0},
+    };
+    AcquisitionParams params;
+    ScopeState state;
+    ParamsPublisher publisher;
+    LinkState link;
+    Event wake;
+    ScopeRequests requests(params, state, publisher, link, wake);
+    link.freqMeterTime.store(17);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        state.Calibrate.Time = c.time;
+        (requests.*c.request)();
+        EXPECT_EQ(link.freqMeterTime.load(), c.time);
+    }
+}
+
 TEST(ScopeRequests, TheEndOfASingleShotPutsSingleUpAndStopsTheRun) {
     ScopeState state;
     AcquisitionParams params;
