@@ -627,9 +627,9 @@ void TQS4003MFrm::Menu_ExitClick() {
 void TQS4003MFrm::closeEvent(QCloseEvent* event) {
     // The thread stops before anything it shares goes away, and before the event loop ends.
     stopAcquisition();
-    // Closed with an option dialog open: its unconfirmed values are not what is kept.
-    if (openOptionCopy_)
-        restoreOptionFields(state_, *openOptionCopy_);
+    // Closed with a dialog open: its unconfirmed values are not what is kept.
+    if (restoreBeforeClose_)
+        restoreBeforeClose_();
     writeConfigurationAtClose();
     event->accept();
 }

@@ -19,7 +19,6 @@
 #include "main/modal_tracking_ui.h"
 #include "main/qt_translations.h"
 #include "scope/acquisition_params.h"
-#include "scope/option_fields.h"
 #include "scope/frame.h"
 #include "scope/panel_operations.h"
 #include "scope/panel_view.h"
@@ -212,9 +211,12 @@ private:
     TForm_FFTSet* fftSet_ = nullptr;
     TForm_GeneratorSet* generatorSet_ = nullptr;
     TForm_ColorSet* colorSet_ = nullptr;
-    // The fields before the option dialog that is open: a close of the window meanwhile (a
-    // termination signal) stores them, not the values the user has not confirmed.
-    std::optional<OptionFieldsCopy> openOptionCopy_;
+    // Puts back the fields from before the option or calibration dialog that is open: a close
+    // of the window meanwhile (a termination signal) stores them, not values the user has not
+    // confirmed.
+    std::function<void()> restoreBeforeClose_;
+    // Runs a dialog of the window's own modally, with restore as restoreBeforeClose_.
+    int runModal(QDialog& dialog, std::function<void()> restore);
 
     // After every computation and every variant or service setup.
     void mirror();

@@ -83,7 +83,14 @@ void TQS4003MFrm::Menu_ZeroCalibrateClick() {
     form.onStart = [&calibration] { calibration.start(); };
     centreOn(form, *this);
 
-    if (form.exec() == QDialog::Accepted) {
+    const auto restore = [this, coefficients, a1Zero, a2Zero, chA1, chA2] {
+        setZeroCoefficients(state_, coefficients);
+        state_.Scope.A1_Zero = a1Zero;
+        state_.Scope.A2_Zero = a2Zero;
+        state_.Common.CH_A1 = chA1;
+        state_.Common.CH_A2 = chA2;
+    };
+    if (runModal(form, restore) == QDialog::Accepted) {
         if (options_.saveConfiguration)
             options_.saveConfiguration(state_, configurationPath());
     } else {
@@ -107,7 +114,7 @@ void TQS4003MFrm::Menu_FM_CalibrateClick() {
         followUp(FollowUp::ApplyAndStart);
     };
     centreOn(form, *this);
-    if (form.exec() == QDialog::Accepted) {
+    if (runModal(form, [this, kept] { state_.Calibrate.Time = kept; }) == QDialog::Accepted) {
         if (options_.saveConfiguration)
             options_.saveConfiguration(state_, configurationPath());
     } else {
@@ -137,7 +144,11 @@ void TQS4003MFrm::Menu_TDCCalibrateClick() {
     form.onStart = [&calibration] { calibration.start(); };
     centreOn(form, *this);
 
-    if (form.exec() == QDialog::Accepted && calibration.result()) {
+    const auto restore = [this, chD1, chD2] {
+        state_.Common.CH_D1 = chD1;
+        state_.Common.CH_D2 = chD2;
+    };
+    if (runModal(form, restore) == QDialog::Accepted && calibration.result()) {
         LinkState& link = session_.link();
         link.setTdcToWrite(*calibration.result());
         link.tdcWriteRequest.store(true);

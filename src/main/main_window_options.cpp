@@ -25,11 +25,16 @@ void TQS4003MFrm::wireOptionDialogs() {
     connect(m.colors, &QAction::triggered, this, [this] { Menu_ColorsClick(); });
 }
 
+int TQS4003MFrm::runModal(QDialog& dialog, std::function<void()> restore) {
+    restoreBeforeClose_ = std::move(restore);
+    const int result = trackedUi_.modal([&dialog] { return dialog.exec(); });
+    restoreBeforeClose_ = nullptr;
+    return result;
+}
+
 bool TQS4003MFrm::runOptionDialog(QDialog* dialog, OptionDialog which) {
     const OptionFieldsCopy before = copyOptionFields(state_, which);
-    openOptionCopy_ = before;
-    const int result = trackedUi_.modal([dialog] { return dialog->exec(); });
-    openOptionCopy_.reset();
+    const int result = runModal(*dialog, [this, before] { restoreOptionFields(state_, before); });
     if (result == QDialog::Accepted)
         return true;
     restoreOptionFields(state_, before);
