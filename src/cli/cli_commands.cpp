@@ -52,6 +52,8 @@ int runCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
         return runAcquire(o, out, err, environment);
     case Command::Info:
         return runInfo(o, out, err);
+    case Command::Record:
+        return runRecord(o, out, err, environment);
     }
     return kExitFailure;
 }

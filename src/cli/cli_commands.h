@@ -33,5 +33,7 @@ int runList(const CliOptions& options, std::ostream& out, std::ostream& err);
 int runAcquire(const CliOptions& options, std::ostream& out, std::ostream& err,
                const CliEnvironment& environment);
 int runInfo(const CliOptions& options, std::ostream& out, std::ostream& err);
+int runRecord(const CliOptions& options, std::ostream& out, std::ostream& err,
+              const CliEnvironment& environment);
 
 } // namespace qs40::cli

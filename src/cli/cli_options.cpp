@@ -14,7 +14,7 @@
 namespace qs40::cli {
 namespace {
 
-enum CommandBit : unsigned { kList = 1, kAcquire = 2 };
+enum CommandBit : unsigned { kList = 1, kAcquire = 2, kRecord = 4 };
 
 struct OptionRule {
     std::string_view name;
@@ -23,13 +23,23 @@ struct OptionRule {
 };
 
 constexpr OptionRule kOptions[] = {
-    {"--device", 1, kList | kAcquire}, {"--settings", 1, kAcquire},   {"--single", 0, kAcquire},
-    {"--frames", 1, kAcquire},         {"--timeout", 1, kAcquire},    {"--save", 1, kAcquire},
-    {"--export-text", 1, kAcquire},    {"--export-bin", 2, kAcquire}, {"--config", 1, kAcquire},
-    {"--variant", 1, kAcquire},        {"--generator", 0, kAcquire},
+    {"--device", 1, kList | kAcquire | kRecord},
+    {"--settings", 1, kAcquire | kRecord},
+    {"--single", 0, kAcquire},
+    {"--frames", 1, kAcquire},
+    {"--timeout", 1, kAcquire | kRecord},
+    {"--save", 1, kAcquire},
+    {"--export-text", 1, kAcquire},
+    {"--export-bin", 2, kAcquire},
+    {"--config", 1, kAcquire | kRecord},
+    {"--variant", 1, kAcquire | kRecord},
+    {"--generator", 0, kAcquire},
+    {"--out", 1, kRecord},
+    {"--duration", 1, kRecord},
 };
 
 constexpr double kMaxTimeoutSeconds = 1e6;
+constexpr double kMaxDurationSeconds = 1e8; // three years
 
 const OptionRule* findOption(std::string_view name) {
     for (const OptionRule& rule : kOptions)
@@ -39,12 +49,23 @@ const OptionRule* findOption(std::string_view name) {
 }
 
 std::string_view commandName(Command c) {
-    return c == Command::List ? "list" : c == Command::Acquire ? "acquire" : "info";
+    switch (c) {
+    case Command::List:
+        return "list";
+    case Command::Acquire:
+        return "acquire";
+    case Command::Record:
+        return "record";
+    default:
+        return "info";
+    }
 }
 
 unsigned commandBit(Command c) {
     if (c == Command::List)
         return kList;
+    if (c == Command::Record)
+        return kRecord;
     return c == Command::Acquire ? kAcquire : 0u;
 }
 
@@ -74,6 +95,19 @@ std::optional<std::chrono::milliseconds> parseTimeout(std::string_view text) {
     if (!seconds || !std::isfinite(*seconds) || *seconds <= 0 || *seconds > kMaxTimeoutSeconds)
         return std::nullopt;
     return std::chrono::milliseconds(static_cast<std::int64_t>(std::ceil(*seconds * 1000)));
+}
+
+// A recording's length: seconds, or a number followed by s, m or h; whole milliseconds.
+std::optional<std::chrono::milliseconds> parseDuration(std::string_view text) {
+    double unit = 1;
+    if (!text.empty() && (text.back() == 's' || text.back() == 'm' || text.back() == 'h')) {
+        unit = text.back() == 'h' ? 3600 : text.back() == 'm' ? 60 : 1;
+        text.remove_suffix(1);
+    }
+    const auto value = parseNumber<double>(text);
+    if (!value || !std::isfinite(*value) || *value <= 0 || *value * unit > kMaxDurationSeconds)
+        return std::nullopt;
+    return std::chrono::milliseconds(static_cast<std::int64_t>(std::ceil(*value * unit * 1000)));
 }
 
 // Stores one option's values; a non-empty result is the error.
@@ -113,6 +147,16 @@ std::string apply(CliOptions& o, std::string_view name, const std::vector<std::s
         o.variant = *code;
     } else if (name == "--generator")
         o.generator = true;
+    else if (name == "--out")
+        o.recordFile = v[0];
+    else if (name == "--duration") {
+        const auto d = parseDuration(v[0]);
+        if (!d)
+            return "--duration takes a time above 0: seconds, or a number with s, m or h "
+                   "(e.g. 90, 1.5h)";
+        o.duration = *d;
+        o.durationText = v[0];
+    }
     return {};
 }
 
@@ -190,10 +234,12 @@ ParsedCommandLine parseCommandLine(const std::vector<std::string>& args) {
         o.command = Command::Acquire;
     else if (command == "info")
         o.command = Command::Info;
+    else if (command == "record")
+        o.command = Command::Record;
     else if (command.starts_with("-"))
-        return fail("the command comes first: list, acquire or info");
+        return fail("the command comes first: list, acquire, record or info");
     else
-        return fail("unknown command '" + command + "': use list, acquire or info");
+        return fail("unknown command '" + command + "': use list, acquire, record or info");
 
     std::set<std::string_view> seen;
     bool framesGiven = false;
@@ -243,6 +289,14 @@ ParsedCommandLine parseCommandLine(const std::vector<std::string>& args) {
     if (o.command == Command::Acquire)
         if (std::string error = checkOutputsDistinct(o); !error.empty())
             return fail(std::move(error));
+    if (o.command == Command::Record) {
+        if (o.settingsFile.empty())
+            return fail("record needs --settings FILE.qss: the slow time base to record");
+        if (o.recordFile.empty())
+            return fail("record needs --out FILE.bin");
+        if (normalised(o.recordFile) == normalised(withExtension(o.recordFile, ".txt")))
+            return fail("--out " + o.recordFile + " would be its own text file: use .bin");
+    }
     return result;
 }
 
@@ -253,6 +307,8 @@ std::string usageText() {
                    [--timeout S] [--save FILE.qsd] [--export-text FILE.txt]
                    [--export-bin CH FILE.bin]... [--config FILE] [--variant CODE]
                    [--generator]
+  qs40-cli record --settings FILE.qss --out FILE.bin [--duration D] [--device DEV]
+                  [--timeout S] [--config FILE] [--variant CODE]
   qs40-cli info FILE.qsd
   qs40-cli --help
 
@@ -260,6 +316,12 @@ Commands:
   list      the attached devices: index, location and description
   acquire   opens the instrument, loads its FPGA, applies the settings, runs and writes
             the last accepted frame
+  record    records A1 of a slow roll (0.1 .. 20 s/div, no trigger source in the
+            settings) to a raw file, one byte a sample (two with peak detection), with
+            a text file FILE.txt that describes it; it ends after --duration, or at
+            Ctrl+C or SIGTERM, which close the file and write the text file. Progress
+            goes to the error stream once a second. A link failure ends it with what
+            was received on disk and the reason in the text file (status 3)
   info      the header fields and sample counts of a data file, or why it is not one;
             a file that loads but is damaged (shorter than its header says, or with header
             values no instrument writes) is described all the same, with what is wrong
@@ -286,6 +348,9 @@ Options:
   --variant CODE        the variant the instrument must be (e.g. 31 or 0x1F); an
                         instrument that reports another is refused (status 2)
   --generator           switches the generator output on
+  --out FILE.bin        record: the file to record to (replaced when it exists)
+  --duration D          record: how long, in seconds or with s, m or h (e.g. 90, 1.5h);
+                        default: until Ctrl+C or SIGTERM
 
 acquire works as the variant the instrument reports, as the window does: it decides
 what is written (the settings file of --save, the columns of the exports) and which
@@ -299,7 +364,8 @@ Exit status:
   0  success
   1  an unexpected error
   2  the command line cannot be used, or asks what the instrument does not have
-     (a channel, the generator, or another variant than --variant)
+     (a channel, the generator, or another variant than --variant), or the settings
+     of record give no slow roll without trigger
   3  no instrument, it cannot be opened, or the link failed
   4  time-out: the instrument did not come up, or a frame did not come, within
      --timeout

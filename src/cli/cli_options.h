@@ -3,6 +3,8 @@
 //   qs40-cli acquire [--device DEV] [--settings FILE.qss] [--single | --frames N] [--timeout S]
 //                    [--save FILE.qsd] [--export-text FILE.txt] [--export-bin CH FILE.bin]...
 //                    [--config FILE] [--variant CODE] [--generator]
+//   qs40-cli record  --settings FILE.qss --out FILE.bin [--duration D] [--device DEV]
+//                    [--timeout S] [--config FILE] [--variant CODE]
 //   qs40-cli info    FILE.qsd
 //   qs40-cli --help
 // Options take their value as the next argument or after '=' (--frames=5).
@@ -19,7 +21,7 @@
 
 namespace qs40::cli {
 
-enum class Command { None, Help, List, Acquire, Info };
+enum class Command { None, Help, List, Acquire, Info, Record };
 
 struct RawExportRequest {
     RawChannel channel = RawChannel::A1;
@@ -46,6 +48,10 @@ struct CliOptions {
     bool generator = false;
     // info
     std::string infoFile;
+    // record
+    std::string recordFile;
+    std::optional<std::chrono::milliseconds> duration; // none: until a signal
+    std::string durationText;
 };
 
 struct ParsedCommandLine {

@@ -62,6 +62,10 @@ public:
     bool linkUp() const { return session_.link().linkUp.load(); }
     bool singleShotEnded() const { return singleShotEnded_; }
     std::uint32_t framesAccepted() const { return session_.flags().framesDecoded.load(); }
+    // Where the recorder's pending bytes go; before start().
+    void setRecorderWriter(RecorderHandover::Writer write) { recorderWrite_ = std::move(write); }
+    RecorderHandover& recorder() { return session_.recorder(); }
+    const LinkState& link() const { return session_.link(); }
     // The current set; read it after shutDown(), when nothing writes it any more.
     FrameSets& frames() { return session_.frames(); }
 
@@ -72,6 +76,7 @@ private:
     AcquisitionSession session_;
     PanelContext panel_;
     bool singleShotEnded_ = false;
+    RecorderHandover::Writer recorderWrite_;
 };
 
 } // namespace qs40::cli

@@ -113,6 +113,9 @@ bool RecorderSession::askToStop() {
 }
 
 void RecorderSession::finish(RecorderEnd why, bool askQuestions) {
+    // What the decoder handed over since the last callback is received: it belongs in the file.
+    if (!writeFailed_)
+        handover_.takePending(writer());
     handover_.setOn(false);
     recording_ = false;
     end_ = settings_.now();
