@@ -12,12 +12,14 @@ add_library(qs40window STATIC
   ${CMAKE_CURRENT_LIST_DIR}/main_window_config.cpp
   ${CMAKE_CURRENT_LIST_DIR}/main_window_files.cpp
   ${CMAKE_CURRENT_LIST_DIR}/main_window_layout.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/main_window_recorder.cpp
   ${CMAKE_CURRENT_LIST_DIR}/paint_box.cpp
   ${CMAKE_CURRENT_LIST_DIR}/program_options.cpp
   ${CMAKE_CURRENT_LIST_DIR}/qt_ui.cpp
   ${CMAKE_CURRENT_LIST_DIR}/single_instance.cpp
   ${CMAKE_CURRENT_LIST_DIR}/termination_signals.cpp
 )
+include(${PROJECT_SOURCE_DIR}/src/dialogs/recorder.cmake)
 set_target_properties(qs40window PROPERTIES AUTOMOC ON)
 # Where the installed manual lies.
 target_compile_definitions(qs40window PRIVATE QS40_DATA_DIR="${CMAKE_INSTALL_FULL_DATADIR}/qs40")
