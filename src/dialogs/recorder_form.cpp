@@ -194,8 +194,10 @@ void TForm_Recorder::Button_StopClick() {
 }
 
 void TForm_Recorder::Button_ExitClick() {
-    if (!session_->recording())
+    if (!session_->recording()) {
+        timer_->stop();
         QDialog::reject();
+    }
 }
 
 void TForm_Recorder::Timer1Timer() {
