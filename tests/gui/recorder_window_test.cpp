@@ -15,6 +15,8 @@
 #include <QTimer>
 
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 
 namespace qs40::testing {
 namespace {
@@ -23,7 +25,8 @@ constexpr int kDeadlineMs = 30000;
 
 class RecorderWindow {
 public:
-    RecorderWindow() : d2xx(options()) {
+    explicit RecorderWindow(const char* device = "sim:variant=63,pace=fast")
+        : d2xx(options(device)) {
         application();
         StartOptions o;
         o.executablePath = "/opt/qs40/bin/qs40";
@@ -32,9 +35,9 @@ public:
         window = std::make_unique<TQS4003MFrm>(std::move(o), d2xx, &ui);
         window->show();
     }
-    static sim::SimOptions options() {
+    static sim::SimOptions options(const char* device) {
         std::string error;
-        auto o = sim::parseSimDeviceText("sim:variant=63,pace=fast", &error);
+        auto o = sim::parseSimDeviceText(device, &error);
         EXPECT_TRUE(o) << error;
         return *o;
     }
@@ -124,6 +127,47 @@ TEST(RecorderWindow, RecordsWhileTheFramesGoOnAndStopsOnYes) {
     EXPECT_EQ(std::filesystem::file_size(bin), w.window->recorderForm()->session().bytes());
     EXPECT_TRUE(std::filesystem::exists(companionPathOf(bin)));
     EXPECT_FALSE(w.window->session().recorder().on());
+}
+
+// The instrument reports a power failure in the middle of a recording: the recording ends with
+// what was received on disk and the companion saying why, before the watchdog's recovery box is
+// answered; the recovery then goes on as without the recorder.
+TEST(RecorderWindow, APowerFailureEndsTheRecordingWithTheCompanionSayingWhy) {
+    RecorderWindow w("sim:variant=63,pace=fast,fault=power,at=4s");
+    QTemporaryDir dir;
+    ASSERT_TRUE(w.waitFor([&] { return w.window->linkState().linkUp.load(); }));
+    w.slowRoll();
+    ASSERT_TRUE(w.waitFor([&] { return w.window->framesDrawnTotal() >= 2; }));
+    const std::string bin = dir.path().toStdString() + "/rec.bin";
+    w.ui.saveNames = {bin};
+    bool ended = false;
+    std::size_t boxesAtEnd = 0;
+    QTimer::singleShot(0, [&] {
+        TForm_Recorder* form = w.window->recorderForm();
+        if (form == nullptr)
+            return;
+        form->findChild<QPushButton*>(QStringLiteral("Button_File"))->click();
+        form->findChild<QPushButton*>(QStringLiteral("Button_Start"))->click();
+        ended = w.waitFor([&] { return !form->session().recording(); });
+        boxesAtEnd = w.ui.boxes.size();
+        form->findChild<QPushButton*>(QStringLiteral("Button_Exit"))->click();
+    });
+    w.window->Menu_RecorderClick();
+    ASSERT_TRUE(ended);
+    RecorderSession& session = w.window->recorderForm()->session();
+    EXPECT_EQ(session.lastEnd(), RecorderEnd::PowerFailure);
+    EXPECT_GT(session.bytes(), 0u);
+    EXPECT_EQ(std::filesystem::file_size(bin), session.bytes());
+    std::ifstream in(companionPathOf(bin), std::ios::binary);
+    const std::string companion{std::istreambuf_iterator<char>(in), {}};
+    EXPECT_NE(companion.find("\r\nRecording ended: power failure (error code 3)\r\n"),
+              std::string::npos)
+        << companion;
+    EXPECT_NE(companion.find("Size = " + std::to_string(session.bytes()) + " Bytes"),
+              std::string::npos);
+    // No box of the recorder's own; at most the watchdog's recovery question.
+    for (std::size_t i = 0; i < boxesAtEnd; ++i)
+        EXPECT_NE(w.ui.boxes[i].caption, "Recorder File");
 }
 
 } // namespace
