@@ -24,8 +24,16 @@ RecorderSession::RecorderSession(RecorderHandover& handover, Ui& ui, RecorderSet
 }
 
 RecorderSession::~RecorderSession() {
-    if (recording_)
-        finish(writeFailed_ ? RecorderEnd::WriteFailed : RecorderEnd::Stopped, false);
+    if (!recording_)
+        return;
+    takeReceived();
+    finish(writeFailed_ ? RecorderEnd::WriteFailed : RecorderEnd::Stopped, false);
+}
+
+void RecorderSession::takeReceived() {
+    // What the decoder handed over since the last callback was received: it belongs in the file.
+    if (!writeFailed_)
+        handover_.takePending(writer());
 }
 
 void RecorderSession::reset() {
@@ -82,8 +90,11 @@ void RecorderSession::tick() {
     if (!recording_)
         return;
     end_ = settings_.now();
-    if (!writeFailed_)
-        return;
+    if (writeFailed_)
+        endAfterWriteFailure();
+}
+
+void RecorderSession::endAfterWriteFailure() {
     finish(RecorderEnd::WriteFailed, true);
     const RecorderTexts& t = recorderTexts(settings_.russian);
     ui_.messageBox(t.fileCaption,
@@ -94,8 +105,9 @@ void RecorderSession::tick() {
 void RecorderSession::stop(RecorderEnd why) {
     if (!recording_)
         return;
+    takeReceived();
     if (writeFailed_) {
-        tick(); // the failure is what ended it, and it is told as such
+        endAfterWriteFailure(); // the failure is what ended it, and it is told as such
         return;
     }
     finish(why, true);
@@ -113,9 +125,6 @@ bool RecorderSession::askToStop() {
 }
 
 void RecorderSession::finish(RecorderEnd why, bool askQuestions) {
-    // What the decoder handed over since the last callback is received: it belongs in the file.
-    if (!writeFailed_)
-        handover_.takePending(writer());
     handover_.setOn(false);
     recording_ = false;
     end_ = settings_.now();

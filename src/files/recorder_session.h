@@ -101,6 +101,8 @@ public:
     int writeError() const { return writeError_; }
 
 private:
+    void takeReceived();
+    void endAfterWriteFailure();
     void finish(RecorderEnd why, bool askQuestions);
     bool writeCompanion(bool askQuestions);
     const char* reasonText(RecorderEnd why) const;

@@ -212,5 +212,30 @@ TEST(RecorderSession, AWriteThatFailsStopsTheRecordingAndTheCompanionTellsWhatIs
     }
 }
 
+// Bytes the decoder handed over after the last callback were received before Stop: they go
+// into the file, and a failure to write them is told like any other.
+TEST(RecorderSession, StopWritesWhatWasHandedOverSinceTheLastCallback) {
+    for (const bool full : {false, true}) {
+        Fixture f;
+        const std::string path = f.folder.file("rec.bin");
+        ASSERT_TRUE(f.session.start(path, slowFacts()));
+        const auto ring = countingRing(1000);
+        f.frames(ring, {0, 300});
+        f.handover.handOver(ring, 500, true, {}); // no callback yet
+        ASSERT_EQ(f.handover.pending(), 200u);
+        {
+            testing::FileSizeLimit limit(full ? 400 : 1 << 20);
+            f.session.stop();
+        }
+        EXPECT_FALSE(f.session.recording());
+        EXPECT_EQ(std::filesystem::file_size(path), full ? 400u : 500u);
+        EXPECT_EQ(f.session.lastEnd(), full ? RecorderEnd::WriteFailed : RecorderEnd::Stopped);
+        EXPECT_EQ(f.ui.boxes.size(), full ? 1u : 0u);
+        EXPECT_NE(
+            readAll(companionPathOf(path)).find(full ? "Size = 400 Bytes" : "Size = 500 Bytes"),
+            std::string::npos);
+    }
+}
+
 } // namespace
 } // namespace qs40
