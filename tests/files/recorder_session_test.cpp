@@ -43,7 +43,7 @@ struct Fixture {
     RecorderSettings settings() {
         RecorderSettings s;
         s.now = [this] { return clock; };
-        s.dateTimeText = [this](RecorderSettings::TimePoint t) {
+        s.dateTimeText = [](RecorderSettings::TimePoint t) {
             return "T" +
                    std::to_string(std::chrono::duration_cast<std::chrono::seconds>(
                                       t - RecorderSettings::TimePoint{std::chrono::hours(1000)})
