@@ -56,6 +56,8 @@ int runCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
         return runConvert(o, out, err);
     case Command::Calibrate:
         return runCalibrate(o, out, err, environment);
+    case Command::Record:
+        return runRecord(o, out, err, environment);
     }
     return kExitFailure;
 }

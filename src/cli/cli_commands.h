@@ -36,5 +36,7 @@ int runInfo(const CliOptions& options, std::ostream& out, std::ostream& err);
 int runConvert(const CliOptions& options, std::ostream& out, std::ostream& err);
 int runCalibrate(const CliOptions& options, std::ostream& out, std::ostream& err,
                  const CliEnvironment& environment);
+int runRecord(const CliOptions& options, std::ostream& out, std::ostream& err,
+              const CliEnvironment& environment);
 
 } // namespace qs40::cli

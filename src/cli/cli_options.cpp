@@ -14,7 +14,7 @@
 namespace qs40::cli {
 namespace {
 
-enum CommandBit : unsigned { kList = 1, kAcquire = 2, kCalibrate = 4 };
+enum CommandBit : unsigned { kList = 1, kAcquire = 2, kCalibrate = 4, kRecord = 8 };
 
 struct OptionRule {
     std::string_view name;
@@ -23,28 +23,31 @@ struct OptionRule {
 };
 
 constexpr OptionRule kOptions[] = {
-    {"--device", 1, kList | kAcquire | kCalibrate},
-    {"--settings", 1, kAcquire},
+    {"--device", 1, kList | kAcquire | kCalibrate | kRecord},
+    {"--settings", 1, kAcquire | kRecord},
     {"--single", 0, kAcquire},
     {"--frames", 1, kAcquire},
-    {"--timeout", 1, kAcquire | kCalibrate},
+    {"--timeout", 1, kAcquire | kCalibrate | kRecord},
     {"--save", 1, kAcquire},
     {"--export-text", 1, kAcquire},
     {"--export-bin", 2, kAcquire},
-    {"--config", 1, kAcquire | kCalibrate},
-    {"--variant", 1, kAcquire},
+    {"--config", 1, kAcquire | kCalibrate | kRecord},
+    {"--variant", 1, kAcquire | kRecord},
     {"--generator", 0, kAcquire},
     {"--export-sr", 1, kAcquire},
     {"--export-vcd", 1, kAcquire},
     {"--reference", 1, kCalibrate},
     {"--ppm", 1, kCalibrate},
     {"--input", 1, kCalibrate},
+    {"--out", 1, kRecord},
+    {"--duration", 1, kRecord},
 };
 
 // The correction the frequency meter takes: 0.2 ppm steps up to 50 ppm either way.
 constexpr double kMaxPpm = 50.0;
 
 constexpr double kMaxTimeoutSeconds = 1e6;
+constexpr double kMaxDurationSeconds = 1e8; // three years
 
 const OptionRule* findOption(std::string_view name) {
     for (const OptionRule& rule : kOptions)
@@ -63,6 +66,8 @@ std::string_view commandName(Command c) {
         return "convert";
     case Command::Calibrate:
         return "calibrate";
+    case Command::Record:
+        return "record";
     default:
         return "info";
     }
@@ -73,6 +78,8 @@ unsigned commandBit(Command c) {
         return kList;
     if (c == Command::Calibrate)
         return kCalibrate;
+    if (c == Command::Record)
+        return kRecord;
     return c == Command::Acquire ? kAcquire : 0u;
 }
 
@@ -144,6 +151,19 @@ std::optional<double> parseFrequency(std::string_view text) {
     return *value * scale;
 }
 
+// A recording's length: seconds, or a number followed by s, m or h; whole milliseconds.
+std::optional<std::chrono::milliseconds> parseDuration(std::string_view text) {
+    double unit = 1;
+    if (!text.empty() && (text.back() == 's' || text.back() == 'm' || text.back() == 'h')) {
+        unit = text.back() == 'h' ? 3600 : text.back() == 'm' ? 60 : 1;
+        text.remove_suffix(1);
+    }
+    const auto value = parseNumber<double>(text);
+    if (!value || !std::isfinite(*value) || *value <= 0 || *value * unit > kMaxDurationSeconds)
+        return std::nullopt;
+    return std::chrono::milliseconds(static_cast<std::int64_t>(std::ceil(*value * unit * 1000)));
+}
+
 // Stores one option's values; a non-empty result is the error.
 std::string apply(CliOptions& o, std::string_view name, const std::vector<std::string>& v) {
     if (name == "--device")
@@ -198,6 +218,15 @@ std::string apply(CliOptions& o, std::string_view name, const std::vector<std::s
         o.meterInput = parseMeterInput(v[0]);
         if (!o.meterInput)
             return "--input takes the frequency meter's input: A1, A2, D1, D2, D1HF or D2HF";
+    } else if (name == "--out")
+        o.recordFile = v[0];
+    else if (name == "--duration") {
+        const auto d = parseDuration(v[0]);
+        if (!d)
+            return "--duration takes a time above 0: seconds, or a number with s, m or h "
+                   "(e.g. 90, 1.5h)";
+        o.duration = *d;
+        o.durationText = v[0];
     }
     return {};
 }
@@ -308,11 +337,13 @@ ParsedCommandLine parseCommandLine(const std::vector<std::string>& args) {
         o.command = Command::Convert;
     else if (command == "calibrate")
         o.command = Command::Calibrate;
+    else if (command == "record")
+        o.command = Command::Record;
     else if (command.starts_with("-"))
-        return fail("the command comes first: list, acquire, calibrate, info or convert");
+        return fail("the command comes first: list, acquire, record, calibrate, info or convert");
     else
         return fail("unknown command '" + command +
-                    "': use list, acquire, calibrate, info or convert");
+                    "': use list, acquire, record, calibrate, info or convert");
 
     std::set<std::string_view> seen;
     bool framesGiven = false;
@@ -386,6 +417,14 @@ ParsedCommandLine parseCommandLine(const std::vector<std::string>& args) {
     if (o.command == Command::Acquire)
         if (std::string error = checkOutputsDistinct(o); !error.empty())
             return fail(std::move(error));
+    if (o.command == Command::Record) {
+        if (o.settingsFile.empty())
+            return fail("record needs --settings FILE.qss: the slow time base to record");
+        if (o.recordFile.empty())
+            return fail("record needs --out FILE.bin");
+        if (normalised(o.recordFile) == normalised(withExtension(o.recordFile, ".txt")))
+            return fail("--out " + o.recordFile + " would be its own text file: use .bin");
+    }
     return result;
 }
 
@@ -401,6 +440,8 @@ std::string usageText() {
   qs40-cli calibrate freq --reference HZ [--input IN] [--device DEV] [--config FILE]
                    [--timeout S]
   qs40-cli calibrate freq --ppm X [--config FILE]
+  qs40-cli record --settings FILE.qss --out FILE.bin [--duration D] [--device DEV]
+                  [--timeout S] [--config FILE] [--variant CODE]
   qs40-cli info FILE.qsd
   qs40-cli convert RECORDING.bin OUTPUT.sr|OUTPUT.csv
   qs40-cli --help
@@ -420,6 +461,12 @@ Commands:
             meter's input is read and the correction that makes the readings match it is
             computed; with --ppm it is given by hand; it is written to the configuration
             file
+  record    records A1 of a slow roll (0.1 .. 20 s/div, no trigger source in the
+            settings) to a raw file, one byte a sample (two with peak detection), with
+            a text file FILE.txt that describes it; it ends after --duration, or at
+            Ctrl+C or SIGTERM, which close the file and write the text file. Progress
+            goes to the error stream once a second. A link failure ends it with what
+            was received on disk and the reason in the text file (status 3)
   info      the header fields and sample counts of a data file, or why it is not one;
             a file that loads but is damaged (shorter than its header says, or with header
             values no instrument writes) is described all the same, with what is wrong
@@ -460,6 +507,9 @@ Options:
   --input IN            calibrate freq: the meter's input, A1, A2, D1, D2, D1HF or D2HF
                         (default: the one of the configuration)
   --ppm X               calibrate freq: the correction in ppm, -50 to 50, in steps of 0.2
+  --out FILE.bin        record: the file to record to (replaced when it exists)
+  --duration D          record: how long, in seconds or with s, m or h (e.g. 90, 1.5h);
+                        default: until Ctrl+C or SIGTERM
 
 acquire works as the variant the instrument reports, as the window does: it decides
 what is written (the settings file of --save, the columns of the exports) and which
@@ -474,7 +524,8 @@ Exit status:
   1  a calibration failed (noise or a clipped level on an input, TDC counts out of
      range), or an unexpected error
   2  the command line cannot be used, or asks what the instrument does not have
-     (a channel, the generator, or another variant than --variant)
+     (a channel, the generator, or another variant than --variant), or the settings
+     of record give no slow roll without trigger
   3  no instrument, it cannot be opened, or the link failed
   4  time-out: the instrument did not come up, or a frame did not come, within
      --timeout

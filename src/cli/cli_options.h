@@ -7,6 +7,8 @@
 //   qs40-cli calibrate zero|tdc [--device DEV] [--config FILE] [--timeout S]
 //   qs40-cli calibrate freq (--reference HZ [--input IN] | --ppm X) [--device DEV]
 //                    [--config FILE] [--timeout S]
+//   qs40-cli record  --settings FILE.qss --out FILE.bin [--duration D] [--device DEV]
+//                    [--timeout S] [--config FILE] [--variant CODE]
 //   qs40-cli info    FILE.qsd
 //   qs40-cli convert RECORDING.bin OUTPUT.sr|OUTPUT.csv
 //   qs40-cli --help
@@ -25,7 +27,7 @@
 
 namespace qs40::cli {
 
-enum class Command { None, Help, List, Acquire, Info, Convert, Calibrate };
+enum class Command { None, Help, List, Acquire, Info, Convert, Calibrate, Record };
 
 enum class CalibrationTarget { Zero, Tdc, FreqMeter };
 
@@ -64,6 +66,10 @@ struct CliOptions {
     std::optional<double> referenceHz; // a known frequency on the meter's input
     std::optional<double> ppm;         // the correction given by hand
     std::optional<FreqMeter> meterInput;
+    // record
+    std::string recordFile;
+    std::optional<std::chrono::milliseconds> duration; // none: until a signal
+    std::string durationText;
 };
 
 struct ParsedCommandLine {

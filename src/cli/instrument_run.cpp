@@ -36,6 +36,7 @@ void InstrumentRun::start() {
         applySingleShotEnd(model_.state, model_.params);
         singleShotEnded_ = true;
     };
+    hooks.recorderWrite = recorderWrite_;
     session_.startThread(std::move(hooks));
     applyAndStart(panel_);
 }

@@ -64,6 +64,10 @@ public:
     std::uint32_t framesAccepted() const { return session_.flags().framesDecoded.load(); }
     // The session itself, for the calibrations' passes.
     AcquisitionSession& session() { return session_; }
+    // Where the recorder's pending bytes go; before start().
+    void setRecorderWriter(RecorderHandover::Writer write) { recorderWrite_ = std::move(write); }
+    RecorderHandover& recorder() { return session_.recorder(); }
+    const LinkState& link() const { return session_.link(); }
     // The current set; read it after shutDown(), when nothing writes it any more.
     FrameSets& frames() { return session_.frames(); }
 
@@ -74,6 +78,7 @@ private:
     AcquisitionSession session_;
     PanelContext panel_;
     bool singleShotEnded_ = false;
+    RecorderHandover::Writer recorderWrite_;
 };
 
 } // namespace qs40::cli

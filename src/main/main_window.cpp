@@ -284,8 +284,7 @@ void TQS4003MFrm::wireMenus() {
         onTrigger(m.exportBinary[static_cast<std::size_t>(i)], [this, i] { exportBinaryClick(i); });
     onTrigger(m.exportSigrok, [this] { Menu_Export_SigrokClick(); });
     onTrigger(m.exportVcd, [this] { Menu_Export_VCDClick(); });
-    // The recorder comes with its form.
-    m.recorder->setEnabled(false);
+    onTrigger(m.recorder, [this] { Menu_RecorderClick(); });
     for (std::size_t i = 0; i < m.deviceItems.size(); ++i)
         onTrigger(m.deviceItems[i], [this, i] { switchVariant(kVariants[i].code); });
     onTrigger(m.exit, [this] { Menu_ExitClick(); });

@@ -14,6 +14,7 @@
 #include "files/config_read.h"
 #include "files/data_file.h"
 #include "files/export_common.h"
+#include "files/recorder_session.h"
 #include "main/front_panel.h"
 #include "main/main_menu.h"
 #include "main/modal_tracking_ui.h"
@@ -31,6 +32,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -47,6 +49,7 @@ class TForm_GeneratorSet;
 class TForm_TrigSet;
 enum class OptionDialog;
 class SingleInstance;
+class TForm_Recorder;
 class Ui;
 
 // What the program entry hands the window.
@@ -330,6 +333,17 @@ private:
     bool firstCompactEntry_ = true;
     Qt::WindowStates compactState_ = Qt::WindowNoState;
     QRect compactGeometry_;
+
+    // The recorder (main_window_recorder.cpp).
+public:
+    void Menu_RecorderClick();
+    TForm_Recorder* recorderForm() const { return recorderForm_; }
+
+private:
+    bool recorderAllowed();
+    void recorderWrite(std::span<const std::uint8_t> bytes);
+    std::optional<RecorderEnd> recorderLinkFault() const;
+    TForm_Recorder* recorderForm_ = nullptr; // made at the first open; a child of the window
 };
 
 } // namespace qs40

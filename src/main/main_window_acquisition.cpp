@@ -54,6 +54,7 @@ ScopeThreadHooks TQS4003MFrm::acquisitionHooks() {
     hooks.perFrame = [this] { perFrame(); };
     hooks.activityIndicator = [this] { drawActivityIndicator(); };
     hooks.singleShotEnded = [this] { singleShotEnded(); };
+    hooks.recorderWrite = [this](std::span<const std::uint8_t> b) { recorderWrite(b); };
     return hooks;
 }
 

@@ -15,6 +15,7 @@ add_library(qs40window STATIC
   ${CMAKE_CURRENT_LIST_DIR}/main_window_files.cpp
   ${CMAKE_CURRENT_LIST_DIR}/main_window_layout.cpp
   ${CMAKE_CURRENT_LIST_DIR}/main_window_options.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/main_window_recorder.cpp
   ${CMAKE_CURRENT_LIST_DIR}/paint_box.cpp
   ${CMAKE_CURRENT_LIST_DIR}/program_options.cpp
   ${CMAKE_CURRENT_LIST_DIR}/qt_translations.cpp
@@ -32,7 +33,6 @@ endforeach()
 # Where the installed manual lies.
 target_compile_definitions(qs40window PRIVATE QS40_DATA_DIR="${CMAKE_INSTALL_FULL_DATADIR}/qs40")
 target_link_libraries(qs40window PUBLIC qs40qt qs40core Qt6::Widgets Qt6::Network PRIVATE qs40_warnings)
-include(${PROJECT_SOURCE_DIR}/src/dialogs/calibration.cmake)
 
 add_executable(qs40 ${CMAKE_CURRENT_LIST_DIR}/main.cpp)
 set_target_properties(qs40 PROPERTIES OUTPUT_NAME qs40)

@@ -69,13 +69,46 @@ TEST(CliOptions, DefaultsAndTheOtherCommands) {
         EXPECT_EQ(parseCommandLine(args).options.command, Command::Help);
 }
 
+TEST(CliOptions, RecordTakesItsFileItsDurationAndTheRunOptions) {
+    const ParsedCommandLine p =
+        parseCommandLine({"record", "--settings=s.qss", "--out", "r.bin", "--duration", "1.5h",
+                          "--device", "sim", "--timeout", "3", "--variant", "63"});
+    ASSERT_EQ(p.error, "");
+    EXPECT_EQ(p.options.command, Command::Record);
+    EXPECT_EQ(p.options.settingsFile, "s.qss");
+    EXPECT_EQ(p.options.recordFile, "r.bin");
+    EXPECT_EQ(p.options.duration, std::chrono::milliseconds(5400000));
+    EXPECT_EQ(p.options.device, "sim");
+    EXPECT_EQ(p.options.variant, 63);
+    const struct {
+        const char* text;
+        std::int64_t ms;
+    } durations[] = {{"90", 90000}, {"0.5s", 500}, {"2m", 120000}, {"1h", 3600000}};
+    for (const auto& d : durations)
+        EXPECT_EQ(parseCommandLine(
+                      {"record", "--settings", "s.qss", "--out", "r.bin", "--duration", d.text})
+                      .options.duration,
+                  std::chrono::milliseconds(d.ms))
+            << d.text;
+    // Without a duration it records until a signal.
+    EXPECT_FALSE(parseCommandLine({"record", "--settings", "s.qss", "--out", "r.bin"})
+                     .options.duration.has_value());
+}
+
 TEST(CliOptions, RefusesWhatCannotBeUsed) {
     struct Case {
         Args args;
         const char* error;
     };
     const Case cases[] = {
-        {{"record"}, "unknown command 'record'"},
+        {{"replay"}, "unknown command 'replay'"},
+        {{"record"}, "record needs --settings FILE.qss"},
+        {{"record", "--settings", "a.qss"}, "record needs --out FILE.bin"},
+        {{"record", "--settings", "a.qss", "--out", "r.txt"}, "would be its own text file"},
+        {{"record", "--duration", "0"}, "--duration takes a time above 0"},
+        {{"record", "--duration", "5x"}, "--duration takes a time above 0"},
+        {{"record", "--frames", "2"}, "--frames is not an option of record"},
+        {{"acquire", "--out", "r.bin"}, "--out is not an option of acquire"},
         {{"--device", "sim", "list"}, "the command comes first"},
         {{"acquire", "--bogus"}, "unknown option --bogus"},
         {{"list", "--save", "x.qsd"}, "--save is not an option of list"},

@@ -52,6 +52,11 @@ std::size_t RecorderHandover::takePending(const Writer& write) {
     return n;
 }
 
+void RecorderHandover::forgetPosition() {
+    std::lock_guard lock(mutex_);
+    position_ = -1;
+}
+
 std::size_t RecorderHandover::pending() const {
     std::lock_guard lock(mutex_);
     return count_;

@@ -42,6 +42,11 @@ public:
     // to write; the pending count becomes 0 in any case. Returns the number of bytes given.
     std::size_t takePending(const Writer& write);
 
+    // Acquisition thread, whenever parameters are sent: the instrument's ring starts again, so
+    // the remembered position no longer points at the next new sample. The next stream frame
+    // only takes its position again; the bytes already pending stay.
+    void forgetPosition();
+
     std::size_t pending() const;
     std::int32_t position() const; // -1 when nothing was handed over
 

@@ -84,6 +84,8 @@ void Scope_Thread::loadFpga() {
 void Scope_Thread::sendParameters() {
     const AcquisitionSnapshot s = parts_.params.get();
     receiver_.setRecordLength(s.params.recordLength);
+    // The ring restarts with these parameters (a recovery, a re-open, a new setting).
+    parts_.recorder.forgetPosition();
     parts_.link.linkStatus.store(session_.sendParameters(s.params));
 }
 

@@ -85,6 +85,23 @@ TEST(RecorderHandover, OffForgetsThePendingBytesAndThePosition) {
     EXPECT_TRUE(r.file.empty());
 }
 
+// Parameters sent again (a recovery) restart the instrument's ring at 0: the position of the
+// old ring would hand over old samples as new ones. The bytes pending from before stay.
+TEST(RecorderHandover, AForgottenPositionHandsOverNothingStaleAfterTheRingRestarts) {
+    Recorder r;
+    const auto entries = ring(10);
+    r.handover.setOn(true);
+    r.frame(entries, 2);
+    r.frame(entries, 5);
+    r.handover.forgetPosition();
+    EXPECT_EQ(r.handover.position(), -1);
+    r.frame(entries, 3); // the restarted ring: only its position is taken
+    EXPECT_EQ(r.handover.position(), 3);
+    r.frame(entries, 6);
+    r.takeIntoFile();
+    EXPECT_EQ(r.file, (std::vector<std::uint8_t>{2, 3, 4, 3, 4, 5}));
+}
+
 TEST(RecorderHandover, APositionBeyondAShorterRecordStartsOver) {
     Recorder r;
     r.handover.setOn(true);
