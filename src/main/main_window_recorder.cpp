@@ -44,7 +44,8 @@ void TQS4003MFrm::Menu_RecorderClick() {
         show();
     }
     recorderForm_->move(geometry().center() - recorderForm_->rect().center());
-    recorderForm_->exec();
+    // A file handed over meanwhile waits until the recorder is closed.
+    trackedUi_.modal([this] { return recorderForm_->exec(); });
     followUp(FollowUp::Apply); // puts the on-top style back when it is chosen
 }
 
