@@ -44,8 +44,7 @@ void TQS4003MFrm::Menu_RecorderClick() {
         show();
     }
     recorderForm_->move(geometry().center() - recorderForm_->rect().center());
-    // A file handed over meanwhile waits until the recorder is closed.
-    trackedUi_.modal([this] { return recorderForm_->exec(); });
+    recorderForm_->exec();
     followUp(FollowUp::Apply); // puts the on-top style back when it is chosen
 }
 
