@@ -6,6 +6,7 @@
 #include "cli/cli_ui.h"
 #include "cli/exit_codes.h"
 #include "cli/instrument_run.h"
+#include "cli/model_setup.h"
 #include "device/link/fpga_image.h"
 #include "files/config_io.h"
 #include "files/config_location.h"
@@ -68,31 +69,6 @@ std::string rawChannelName(RawChannel channel) {
     return kNames[static_cast<int>(channel)];
 }
 
-// The configuration file's contents, kept to be read again for the instrument's variant.
-int loadConfiguration(const CliOptions& o, const CliEnvironment& env, IniFile& configuration,
-                      std::ostream& err) {
-    const bool named = !o.configFile.empty();
-    const fs::path path = named ? fs::path(o.configFile) : defaultConfigurationFile(env.executable);
-    ConfigDocument document = loadConfigurationDocument(path);
-    ConfigReadResult& result = document.result;
-    // An empty file named here holds none of the sections either: no configuration at all.
-    if (named && result.status == ConfigReadStatus::Read && document.ini.sectionNames().empty()) {
-        result.status = ConfigReadStatus::Unusable;
-        result.problem = ConfigProblem::NoKnownSection;
-    }
-    // A file named here must be read. The default one may be missing; when it is there but
-    // cannot be read the run goes on, as the window does, and says so.
-    if (named ? result.status != ConfigReadStatus::Read : result.kept()) {
-        const std::string reason = "cannot read the configuration file " + path.string() + ": " +
-                                   configReadReason(result, false);
-        if (named)
-            return failure(err, kExitBadInput, reason);
-        err << "qs40-cli: " << reason << '\n';
-    }
-    configuration = std::move(document.ini);
-    return kExitOk;
-}
-
 int checkSettingsFile(const std::string& path, const IniFile& configuration, Ui& ui,
                       std::ostream& err) {
     // A file that cannot be read (a named pipe, a folder) is refused by the reader with its box,
@@ -104,30 +80,6 @@ int checkSettingsFile(const std::string& path, const IniFile& configuration, Ui&
     if (!looksLikeSettings(IniFile::load(path)))
         return failure(err, kExitBadInput, path + " is not a settings file");
     return kExitOk;
-}
-
-// The state the window has after its start-up, for a variant: the configuration read for that
-// variant (for the configuration's own when none is given), the service switches, the variant's
-// controls, then the settings file as "Open Settings" reads it. The model's objects stay where
-// they are: the instrument run refers to them.
-bool setUpModel(const IniFile& configuration, std::optional<std::int32_t> variant,
-                const std::string& settingsFile, ScopeModel& model, Ui& ui) {
-    model.state = ScopeState{};
-    model.params = AcquisitionParams{};
-    model.view = PanelView{};
-    ScopeState& state = model.state;
-    if (variant) {
-        // As the window's variant switch: the fields of the variant are taken from the file,
-        // the file's own code is not.
-        state.System.Device_Type_Code = *variant;
-        readConfiguration(configuration, state, ConfigMode::Configuration, false);
-        state.System.Device_Type_Code = *variant;
-    } else {
-        readConfiguration(configuration, state, ConfigMode::Configuration, true);
-    }
-    applyServiceSwitches(state, model.view);
-    applyVariantControls(state, model.view);
-    return settingsFile.empty() || openSettings(state, ui, settingsFile); // a box says why not
 }
 
 // What the variant lacks cannot be asked of it.

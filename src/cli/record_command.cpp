@@ -6,6 +6,7 @@
 #include "cli/cli_ui.h"
 #include "cli/exit_codes.h"
 #include "cli/instrument_run.h"
+#include "cli/model_setup.h"
 #include "cli/record_signals.h"
 #include "device/link/fpga_image.h"
 #include "files/config_io.h"
@@ -37,39 +38,6 @@ constexpr auto kProgressInterval = 1s;
 int failure(std::ostream& err, int code, const std::string& reason) {
     err << "qs40-cli: " << reason << '\n';
     return code;
-}
-
-// The front panel as the window has it after start-up for a variant (the configuration's own
-// when none is given), then the settings file as "Open Settings" reads it.
-bool setUpModel(const IniFile& configuration, std::optional<std::int32_t> variant,
-                const std::string& settingsFile, ScopeModel& model, Ui& ui) {
-    model.state = ScopeState{};
-    model.params = AcquisitionParams{};
-    model.view = PanelView{};
-    if (variant)
-        model.state.System.Device_Type_Code = *variant;
-    readConfiguration(configuration, model.state, ConfigMode::Configuration, !variant);
-    if (variant)
-        model.state.System.Device_Type_Code = *variant;
-    applyServiceSwitches(model.state, model.view);
-    applyVariantControls(model.state, model.view);
-    return openSettings(model.state, ui, settingsFile); // a box says why not
-}
-
-int loadConfiguration(const CliOptions& o, const CliEnvironment& env, IniFile& configuration,
-                      std::ostream& err) {
-    const bool named = !o.configFile.empty();
-    const fs::path path = named ? fs::path(o.configFile) : defaultConfigurationFile(env.executable);
-    ConfigDocument document = loadConfigurationDocument(path);
-    if (named ? document.result.status != ConfigReadStatus::Read : document.result.kept()) {
-        const std::string reason = "cannot read the configuration file " + path.string() + ": " +
-                                   configReadReason(document.result, false);
-        if (named)
-            return failure(err, kExitBadInput, reason);
-        err << "qs40-cli: " << reason << '\n';
-    }
-    configuration = std::move(document.ini);
-    return kExitOk;
 }
 
 // The recorder takes only a slow roll: the window's menu command refuses anything else.
