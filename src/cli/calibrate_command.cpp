@@ -8,6 +8,7 @@
 #include "cli/cli_ui.h"
 #include "cli/exit_codes.h"
 #include "cli/instrument_run.h"
+#include "cli/model_setup.h"
 #include "device/acquisition/calibration_passes.h"
 #include "device/link/fpga_image.h"
 #include "files/config_io.h"
@@ -62,7 +63,7 @@ struct Configuration {
     IniFile ini;
 };
 
-int loadConfiguration(const CliOptions& o, const CliEnvironment& env, Configuration& c,
+int loadConfigurationToWrite(const CliOptions& o, const CliEnvironment& env, Configuration& c,
                       std::ostream& err) {
     const bool named = !o.configFile.empty();
     c.path = named ? fs::path(o.configFile) : defaultConfigurationFile(env.executable);
@@ -79,22 +80,6 @@ int loadConfiguration(const CliOptions& o, const CliEnvironment& env, Configurat
                            configReadReason(result, false));
     c.ini = std::move(document.ini);
     return kExitOk;
-}
-
-void setUpModel(const Configuration& c, std::optional<std::int32_t> variant, ScopeModel& model) {
-    model.state = ScopeState{};
-    model.params = AcquisitionParams{};
-    model.view = PanelView{};
-    ScopeState& state = model.state;
-    if (variant) {
-        state.System.Device_Type_Code = *variant;
-        readConfiguration(c.ini, state, ConfigMode::Configuration, false);
-        state.System.Device_Type_Code = *variant;
-    } else {
-        readConfiguration(c.ini, state, ConfigMode::Configuration, true);
-    }
-    applyServiceSwitches(state, model.view);
-    applyVariantControls(state, model.view);
 }
 
 int writeConfiguration(const Configuration& c, const ScopeState& state, CliUi& ui,
@@ -159,7 +144,7 @@ public:
         if (code != model_.state.System.Device_Type_Code) {
             err << "qs40-cli: the instrument is a " << variantText(code)
                 << ": its part of the configuration is used\n";
-            setUpModel(configuration_, code, model_);
+            setUpModel(configuration_.ini, code, {}, model_, ui_);
             run_->apply();
         }
         return kExitOk;
@@ -227,7 +212,7 @@ int calibrateZero(const CliOptions& o, Instrument& instrument, ScopeModel& model
     // What is written is the configuration as read, with the new coefficients only (the run
     // speaks English whatever the configured language).
     const std::int32_t variant = state.System.Device_Type_Code;
-    setUpModel(c, variant, model);
+    setUpModel(c.ini, variant, {}, model, ui);
     setZeroCoefficients(model.state, k);
     return writeConfiguration(c, model.state, ui, out, err);
 }
@@ -339,7 +324,7 @@ int calibrateFrequency(const CliOptions& o, Instrument* instrument, ScopeModel& 
         instrument->run().shutDown();
     }
     // What is written is the configuration as read, with the new correction only.
-    setUpModel(c, state.System.Device_Type_Code, model);
+    setUpModel(c.ini, state.System.Device_Type_Code, {}, model, ui);
     model.state.Calibrate.Time = time;
     out << "Time = " << time << " (" << ppmLabel(time) << ")\n";
     return writeConfiguration(c, model.state, ui, out, err);
@@ -351,10 +336,10 @@ int runCalibrate(const CliOptions& o, std::ostream& out, std::ostream& err,
                  const CliEnvironment& env) {
     CliUi ui(err);
     Configuration configuration;
-    if (const int code = loadConfiguration(o, env, configuration, err); code != kExitOk)
+    if (const int code = loadConfigurationToWrite(o, env, configuration, err); code != kExitOk)
         return code;
     auto model = std::make_unique<ScopeModel>();
-    setUpModel(configuration, std::nullopt, *model);
+    setUpModel(configuration.ini, std::nullopt, {}, *model, ui);
     model->state.Common.Russian = false; // the command line speaks English
 
     const bool byHand = o.calibration == CalibrationTarget::FreqMeter && o.ppm;

@@ -47,16 +47,6 @@ int refusal(std::ostream& err) {
                        recorderTexts(false).refusalText);
 }
 
-RecorderEnd endOfLink(const LinkState& link) {
-    if (link.raised(LinkFault::PowerFailure))
-        return RecorderEnd::PowerFailure;
-    if (link.raised(LinkFault::FpgaConfigurationLost))
-        return RecorderEnd::ConfigurationLost;
-    if (link.raised(LinkFault::FpgaConfigurationFailure))
-        return RecorderEnd::FpgaFailure;
-    return RecorderEnd::ConnectionLost;
-}
-
 std::string progressLine(const RecorderSession& recorder) {
     const double seconds = std::chrono::duration<double>(recorder.elapsed()).count();
     char rate[32];
@@ -149,7 +139,7 @@ struct Recording {
             },
             deadline);
         if (result.outcome == WaitOutcome::LinkFailed) {
-            recorder.stop(endOfLink(run.link()));
+            recorder.stop(recorderEndOf(run.link()).value_or(RecorderEnd::ConnectionLost));
             err << "qs40-cli: the recording ended: " << result.reason << '\n';
             report();
             return kExitDevice;

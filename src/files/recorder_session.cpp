@@ -179,4 +179,16 @@ std::string RecorderSession::sizeLabel() const {
     return recorderSizeLabel(recorded_, bytes(), elapsed(), settings_.russian);
 }
 
+std::optional<RecorderEnd> recorderEndOf(const LinkState& link) {
+    if (link.raised(LinkFault::ConnectionLost))
+        return RecorderEnd::ConnectionLost;
+    if (link.raised(LinkFault::PowerFailure))
+        return RecorderEnd::PowerFailure;
+    if (link.raised(LinkFault::FpgaConfigurationLost))
+        return RecorderEnd::ConfigurationLost;
+    if (link.raised(LinkFault::FpgaConfigurationFailure))
+        return RecorderEnd::FpgaFailure;
+    return std::nullopt;
+}
+
 } // namespace qs40

@@ -10,6 +10,7 @@
 #pragma once
 
 #include "device/acquisition/recorder_handover.h"
+#include "device/link/link_state.h"
 #include "files/recorder_file.h"
 #include "files/recorder_info.h"
 #include "scope/ui_port.h"
@@ -33,6 +34,10 @@ enum class RecorderEnd {
     PowerFailure,      // error code 3
     ConfigurationLost, // error code 4
 };
+
+// Why a recording ends when the link has failed: the first of the link's faults that is raised,
+// none while the link is sound.
+std::optional<RecorderEnd> recorderEndOf(const LinkState& link);
 
 struct RecorderSettings {
     using TimePoint = std::chrono::system_clock::time_point;

@@ -342,7 +342,6 @@ public:
 private:
     bool recorderAllowed();
     void recorderWrite(std::span<const std::uint8_t> bytes);
-    std::optional<RecorderEnd> recorderLinkFault() const;
     TForm_Recorder* recorderForm_ = nullptr; // made at the first open; a child of the window
 };
 

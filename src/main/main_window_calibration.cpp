@@ -83,12 +83,17 @@ void TQS4003MFrm::Menu_ZeroCalibrateClick() {
     form.onStart = [&calibration] { calibration.start(); };
     centreOn(form, *this);
 
-    const auto restore = [this, coefficients, a1Zero, a2Zero, chA1, chA2] {
-        setZeroCoefficients(state_, coefficients);
+    // The zero levels and shown inputs come back however the dialog ends; the coefficients only
+    // when it is not confirmed.
+    const auto restoreView = [this, a1Zero, a2Zero, chA1, chA2] {
         state_.Scope.A1_Zero = a1Zero;
         state_.Scope.A2_Zero = a2Zero;
         state_.Common.CH_A1 = chA1;
         state_.Common.CH_A2 = chA2;
+    };
+    const auto restore = [this, coefficients, &restoreView] {
+        setZeroCoefficients(state_, coefficients);
+        restoreView();
     };
     if (runModal(form, restore) == QDialog::Accepted) {
         if (options_.saveConfiguration)
@@ -96,10 +101,7 @@ void TQS4003MFrm::Menu_ZeroCalibrateClick() {
     } else {
         setZeroCoefficients(state_, coefficients);
     }
-    state_.Scope.A1_Zero = a1Zero;
-    state_.Scope.A2_Zero = a2Zero;
-    c.CH_A1 = chA1;
-    c.CH_A2 = chA2;
+    restoreView();
     afterCalibration();
 }
 
@@ -114,11 +116,12 @@ void TQS4003MFrm::Menu_FM_CalibrateClick() {
         followUp(FollowUp::ApplyAndStart);
     };
     centreOn(form, *this);
-    if (runModal(form, [this, kept] { state_.Calibrate.Time = kept; }) == QDialog::Accepted) {
+    const auto restore = [this, kept] { state_.Calibrate.Time = kept; };
+    if (runModal(form, restore) == QDialog::Accepted) {
         if (options_.saveConfiguration)
             options_.saveConfiguration(state_, configurationPath());
     } else {
-        state_.Calibrate.Time = kept;
+        restore();
     }
     followUp(FollowUp::ApplyAndStart);
 }
@@ -153,8 +156,7 @@ void TQS4003MFrm::Menu_TDCCalibrateClick() {
         link.setTdcToWrite(*calibration.result());
         link.tdcWriteRequest.store(true);
     }
-    c.CH_D1 = chD1;
-    c.CH_D2 = chD2;
+    restore();
     afterCalibration();
 }
 

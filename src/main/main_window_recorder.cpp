@@ -31,7 +31,7 @@ void TQS4003MFrm::Menu_RecorderClick() {
                                         std::lock_guard lock(session_.frames().mutex);
                                         return recorderFactsOf(session_.frames().current->header);
                                     },
-                                    [this] { return recorderLinkFault(); },
+                                    [this] { return recorderEndOf(session_.link()); },
                                     state_.Session.workingFolder,
                                     russian,
                                     decimalSeparator_};
@@ -51,19 +51,6 @@ void TQS4003MFrm::Menu_RecorderClick() {
 void TQS4003MFrm::recorderWrite(std::span<const std::uint8_t> bytes) {
     if (recorderForm_ != nullptr)
         recorderForm_->write(bytes);
-}
-
-std::optional<RecorderEnd> TQS4003MFrm::recorderLinkFault() const {
-    const LinkState& link = session_.link();
-    if (link.raised(LinkFault::ConnectionLost))
-        return RecorderEnd::ConnectionLost;
-    if (link.raised(LinkFault::PowerFailure))
-        return RecorderEnd::PowerFailure;
-    if (link.raised(LinkFault::FpgaConfigurationLost))
-        return RecorderEnd::ConfigurationLost;
-    if (link.raised(LinkFault::FpgaConfigurationFailure))
-        return RecorderEnd::FpgaFailure;
-    return std::nullopt;
 }
 
 } // namespace qs40
