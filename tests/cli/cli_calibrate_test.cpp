@@ -3,6 +3,7 @@
 #include "cli/cli_commands.h"
 #include "cli/exit_codes.h"
 
+#include "cli_fixture.h"
 #include "cli_test_support.h"
 
 #include <gtest/gtest.h>
@@ -21,22 +22,10 @@ using Args = std::vector<std::string>;
 constexpr const char* kConfiguration = "[System]\r\nDevice_Type_Code=31\r\nTDC_Clbr=1\r\n\r\n"
                                        "[Common]\r\nRussian=0\r\n\r\n[Scope]\r\nA1_Zero=150\r\n";
 
-class CliCalibrate : public ::testing::Test {
+class CliCalibrate : public testing::CliFixture {
 protected:
-    TempFolder dir;
-    CliEnvironment env{dir.path() / "qs40-cli"};
-    std::ostringstream out;
-    std::ostringstream err;
-
     void SetUp() override { writeFile(config(), kConfiguration); }
-    std::string config() const { return dir.file("qs40.ini"); }
-    std::string file(const std::string& name) const { return dir.file(name); }
 
-    int run(const Args& args) {
-        out.str("");
-        err.str("");
-        return runCli(args, out, err, env);
-    }
     int calibrate(const std::string& what, const std::string& device, Args more = {}) {
         Args args{"calibrate", what, "--device", device};
         args.insert(args.end(), more.begin(), more.end());

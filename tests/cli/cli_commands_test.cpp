@@ -2,6 +2,7 @@
 #include "cli/cli_commands.h"
 #include "cli/exit_codes.h"
 
+#include "cli_fixture.h"
 #include "cli_test_support.h"
 
 #include <gtest/gtest.h>
@@ -22,26 +23,12 @@ using testing::writeFile;
 using Args = std::vector<std::string>;
 namespace fs = std::filesystem;
 
-class CliCommands : public ::testing::Test {
+class CliCommands : public testing::CliFixture {
 protected:
-    TempFolder dir;
-    // The program "lives" in the scratch folder, so its default configuration is qs40.ini there.
-    CliEnvironment env{dir.path() / "qs40-cli"};
-    std::ostringstream out;
-    std::ostringstream err;
-
     void SetUp() override {
-        writeFile(config(), "[Common]\r\nRussian=0\r\n\r\n[System]\r\nDevice_Type_Code=31\r\n");
+        writeFile(config(), testing::kEnglishConfiguration);
     }
 
-    std::string config() const { return dir.file("qs40.ini"); }
-    std::string file(const std::string& name) const { return dir.file(name); }
-
-    int run(const Args& args) {
-        out.str("");
-        err.str("");
-        return runCli(args, out, err, env);
-    }
     // acquire on the fast simulated instrument, with the given options.
     int acquire(Args options, const std::string& device = kFastSim) {
         Args args{"acquire", "--device", device};

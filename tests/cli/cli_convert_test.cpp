@@ -4,6 +4,7 @@
 #include "cli/exit_codes.h"
 
 #include "../files/zip_contents.h"
+#include "cli_fixture.h"
 #include "cli_test_support.h"
 
 #include <gtest/gtest.h>
@@ -35,24 +36,12 @@ const std::string kCompanion = "Oscilloscope recorder file = rec.bin\r\n"
                                "\r\n"
                                "Size = 4 Bytes\r\n";
 
-class CliConvert : public ::testing::Test {
+class CliConvert : public testing::CliFixture {
 protected:
-    TempFolder dir;
-    CliEnvironment env{dir.path() / "qs40-cli"};
-    std::ostringstream out;
-    std::ostringstream err;
-
     void SetUp() override {
-        writeFile(file("qs40.ini"),
-                  "[Common]\r\nRussian=0\r\n\r\n[System]\r\nDevice_Type_Code=31\r\n");
+        writeFile(config(), testing::kEnglishConfiguration);
         writeFile(file("rec.bin"), std::string("\x80\x81\x7F\x90", 4));
         writeFile(file("rec.txt"), kCompanion);
-    }
-    std::string file(const std::string& name) const { return dir.file(name); }
-    int run(const Args& args) {
-        out.str("");
-        err.str("");
-        return runCli(args, out, err, env);
     }
 };
 

@@ -60,7 +60,7 @@ TEST_F(CliProgram, CommandLineErrorsEndWithStatusTwoAndOneLine) {
 }
 
 TEST_F(CliProgram, AcquiresSavesAndDescribes) {
-    writeFile(file("qs40.ini"), "[Common]\r\nRussian=0\r\n\r\n[System]\r\nDevice_Type_Code=31\r\n");
+    writeFile(file("qs40.ini"), testing::kEnglishConfiguration);
     const std::string config = readFile(file("qs40.ini"));
 
     const Ran list = run({"list", "--device", "sim:devices=foreign+zr40"});
@@ -116,7 +116,7 @@ TEST_F(CliProgram, WorksAsTheVariantTheInstrumentReports) {
 // The program as a user meets it on what is not a regular file: a full device is an error with
 // the system's reason, never "Wrote"; a named pipe named as input is refused at once.
 TEST_F(CliProgram, FullDeviceAndNamedPipes) {
-    writeFile(file("qs40.ini"), "[Common]\r\nRussian=0\r\n\r\n[System]\r\nDevice_Type_Code=31\r\n");
+    writeFile(file("qs40.ini"), testing::kEnglishConfiguration);
     const std::string device = testing::fullDevice(file("full"));
     if (!device.empty()) {
         const Ran full = run({"acquire", "--device", kFastSim, "--config", file("qs40.ini"),

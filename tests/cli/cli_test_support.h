@@ -59,6 +59,10 @@ inline bool isCharDevice(const std::string& path) {
     return ::lstat(path.c_str(), &st) == 0 && S_ISCHR(st.st_mode);
 }
 
+// A configuration in English for a ZR4001 (variant code 31).
+inline constexpr const char* kEnglishConfiguration =
+    "[Common]\r\nRussian=0\r\n\r\n[System]\r\nDevice_Type_Code=31\r\n";
+
 // Unpaced, so that a frame takes milliseconds; the clock is still the real one.
 inline constexpr const char* kFastSim = "sim:pace=fast";
 

@@ -8,6 +8,7 @@
 #include "files/settings_file.h"
 
 #include "../files/datafile_file_size_limit.h"
+#include "cli_fixture.h"
 #include "cli_test_support.h"
 
 #include <gtest/gtest.h>
@@ -37,18 +38,13 @@ std::optional<std::uint64_t> statedSize(const std::string& companion) {
     return std::stoull(m[1]);
 }
 
-class CliRecord : public ::testing::Test {
+class CliRecord : public testing::CliFixture {
 protected:
-    TempFolder dir;
-    CliEnvironment env{dir.path() / "qs40-cli"};
-    std::ostringstream out;
-    std::ostringstream err;
     std::string bin = dir.file("rec.bin");
     std::string txt = dir.file("rec.txt");
 
     void SetUp() override {
-        writeFile(dir.file("qs40.ini"),
-                  "[Common]\r\nRussian=0\r\n\r\n[System]\r\nDevice_Type_Code=31\r\n");
+        writeFile(config(), testing::kEnglishConfiguration);
         writeSettings("slow.qss", TimeDiv::T100mS, std::nullopt);
     }
     void writeSettings(const std::string& name, TimeDiv timeDiv, std::optional<TrigSource> source) {
@@ -64,9 +60,7 @@ protected:
                const std::string& settings = "slow.qss") {
         Args args{"record", "--device", device, "--settings", dir.file(settings), "--out", bin};
         args.insert(args.end(), options.begin(), options.end());
-        out.str("");
-        err.str("");
-        return runCli(args, out, err, env);
+        return run(args);
     }
     // The file and its text file agree on the size, and the text file closes with the
     // start and stop lines, the size and the time.
