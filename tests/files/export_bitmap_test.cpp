@@ -2,6 +2,7 @@
 
 #include "datafile_fake_ui.h"
 #include "datafile_test_support.h"
+#include "export_fixture.h"
 
 #include <gtest/gtest.h>
 
@@ -77,16 +78,7 @@ TEST(Bitmap, ImpossibleSizesAreRefused) {
     EXPECT_FALSE(encodeBmp24({2, 2, nullptr}));
 }
 
-class ExportImageTest : public ::testing::Test {
-protected:
-    TempFolder dir;
-    FileCommandUi ui;
-    ScopeState state;
-    FrameSets frames;
-    ExportContext context{{ui, state, frames}, "."};
-
-    void SetUp() override { state.Common.Russian = false; }
-};
+class ExportImageTest : public testing::ExportFixture {};
 
 TEST_F(ExportImageTest, WritesTheBitmapEvenWithoutAFrame) {
     for (bool russian : {false, true}) {

@@ -2,6 +2,7 @@
 
 #include "datafile_fake_ui.h"
 #include "datafile_test_support.h"
+#include "export_fixture.h"
 
 #include <gtest/gtest.h>
 
@@ -104,16 +105,10 @@ TEST(RawChannel, DialogTitles) {
     }
 }
 
-class ExportRawTest : public ::testing::Test {
+class ExportRawTest : public testing::ExportFixture {
 protected:
-    TempFolder dir;
-    FileCommandUi ui;
-    ScopeState state;
-    FrameSets frames;
-    ExportContext context{{ui, state, frames}, "."};
-
     void SetUp() override {
-        state.Common.Russian = false;
+        ExportFixture::SetUp();
         state.System.Device_Type_Code = 31;
         FrameHeader& h = frames.current->header;
         h = companionHeader(0);

@@ -2,6 +2,7 @@
 
 #include "datafile_fake_ui.h"
 #include "datafile_test_support.h"
+#include "export_fixture.h"
 #include "zip_contents.h"
 
 #include <gtest/gtest.h>
@@ -238,16 +239,10 @@ TEST(SigrokSessionFile, LongCapturesAreSplitIntoNumberedChunks) {
     EXPECT_EQ(chunks, 5);
 }
 
-class ExportSigrokTest : public ::testing::Test {
+class ExportSigrokTest : public testing::ExportFixture {
 protected:
-    TempFolder dir;
-    FileCommandUi ui;
-    ScopeState state;
-    FrameSets frames;
-    ExportContext context{{ui, state, frames}, "."};
-
     void SetUp() override {
-        state.Common.Russian = false;
+        ExportFixture::SetUp();
         state.System.Device_Type_Code = 31;
         *frames.current = *sessionFrame(0b0101, false);
     }

@@ -2,6 +2,7 @@
 
 #include "datafile_fake_ui.h"
 #include "datafile_test_support.h"
+#include "export_fixture.h"
 #include "special_files.h"
 
 #include <gtest/gtest.h>
@@ -85,16 +86,7 @@ TEST(TextTable, LinesStopAtTheArrays) {
     EXPECT_EQ(text.find("\r\n40000\t"), std::string::npos);
 }
 
-class ExportTextTest : public ::testing::Test {
-protected:
-    TempFolder dir;
-    FileCommandUi ui;
-    ScopeState state;
-    FrameSets frames;
-    ExportContext context{{ui, state, frames}, "."};
-
-    void SetUp() override { state.Common.Russian = false; }
-};
+class ExportTextTest : public testing::ExportFixture {};
 
 TEST_F(ExportTextTest, NoDataGivesTheBoxAndNoDialog) {
     struct Case {

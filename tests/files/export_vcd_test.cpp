@@ -2,6 +2,7 @@
 
 #include "datafile_fake_ui.h"
 #include "datafile_test_support.h"
+#include "export_fixture.h"
 
 #include <gtest/gtest.h>
 
@@ -119,16 +120,10 @@ TEST(VcdText, EndsAtTheFirstMissingBit) {
     EXPECT_TRUE(buildVcd(*none, 31).ends_with("$enddefinitions $end\n"));
 }
 
-class ExportVcdTest : public ::testing::Test {
+class ExportVcdTest : public testing::ExportFixture {
 protected:
-    TempFolder dir;
-    FileCommandUi ui;
-    ScopeState state;
-    FrameSets frames;
-    ExportContext context{{ui, state, frames}, "."};
-
     void SetUp() override {
-        state.Common.Russian = false;
+        ExportFixture::SetUp();
         state.System.Device_Type_Code = 31;
         *frames.current = *logicFrame(0b1101, 2, false, {0, 1, 0}, {1, 1, 1});
     }
