@@ -64,7 +64,7 @@ struct Configuration {
 };
 
 int loadConfigurationToWrite(const CliOptions& o, const CliEnvironment& env, Configuration& c,
-                      std::ostream& err) {
+                             std::ostream& err) {
     const bool named = !o.configFile.empty();
     c.path = named ? fs::path(o.configFile) : defaultConfigurationFile(env.executable);
     ConfigDocument document = loadConfigurationDocument(c.path);

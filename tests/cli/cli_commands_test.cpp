@@ -25,9 +25,7 @@ namespace fs = std::filesystem;
 
 class CliCommands : public testing::CliFixture {
 protected:
-    void SetUp() override {
-        writeFile(config(), testing::kEnglishConfiguration);
-    }
+    void SetUp() override { writeFile(config(), testing::kEnglishConfiguration); }
 
     // acquire on the fast simulated instrument, with the given options.
     int acquire(Args options, const std::string& device = kFastSim) {

@@ -4,9 +4,7 @@
 #include "dialogs/about_box.h"
 #include "files/config_io.h"
 #include "main/qt_ui.h"
-#include "main_window_test_support.h"
-#include "sim/sim_d2xx.h"
-#include "sim/sim_options.h"
+#include "sim_window_support.h"
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
@@ -22,25 +20,6 @@
 
 namespace qs40::testing {
 namespace {
-
-constexpr int kDeadlineMs = 30000;
-
-sim::SimOptions simOptions(const char* text) {
-    std::string error;
-    auto options = sim::parseSimDeviceText(text, &error);
-    EXPECT_TRUE(options) << error;
-    return *options;
-}
-
-template <class F> bool waitFor(F done) {
-    const QDeadlineTimer deadline(kDeadlineMs);
-    while (!done()) {
-        if (deadline.hasExpired())
-            return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-    }
-    return true;
-}
 
 struct AboutShown {
     QString title, product, software, firmware, fpga, serial;
@@ -94,25 +73,18 @@ class AboutWithInstrument : public ::testing::TestWithParam<AboutCase> {};
 
 TEST_P(AboutWithInstrument, NamesTheInstrumentItsVersionsAndInServiceModeItsSerial) {
     const AboutCase& c = GetParam();
-    application();
-    sim::SimD2xx d2xx(simOptions("sim:variant=28"));
-    ScriptedUi ui;
-    StartOptions options;
-    options.executablePath = "/opt/qs40/bin/qs40";
-    options.variant = 63;
-    options.russian = c.russian;
-    const bool service = c.service;
-    options.loadConfiguration = [service](ScopeState& s, const std::string&, bool) {
-        s.System.Debug_qs = service;
-        return ConfigReadResult{};
-    };
-    TQS4003MFrm window(std::move(options), d2xx, &ui);
-    window.show();
-    ASSERT_TRUE(waitFor([&] {
-        return window.linkState().identityReceived.load() &&
-               window.linkState().report.get().fpgaVersion >= 0;
+    SimWindow w(63, "sim:variant=28", [&c](StartOptions& options) {
+        options.russian = c.russian;
+        options.loadConfiguration = [service = c.service](ScopeState& s, const std::string&, bool) {
+            s.System.Debug_qs = service;
+            return ConfigReadResult{};
+        };
+    });
+    ASSERT_TRUE(w.waitFor([&] {
+        return w.window->linkState().identityReceived.load() &&
+               w.window->linkState().report.get().fpgaVersion >= 0;
     }));
-    const AboutShown shown = showAbout(window);
+    const AboutShown shown = showAbout(*w.window);
     EXPECT_EQ(shown.product, QString::fromUtf8(c.product));
     EXPECT_EQ(shown.firmware, QString::fromUtf8(c.firmware));
     EXPECT_EQ(shown.serialVisible, c.serial != nullptr);

@@ -3,9 +3,7 @@
 // changes reach the instrument; data files go out and come back through the File menu; the
 // window closes cleanly while frames arrive.
 #include "files/settings_file.h"
-#include "main_window_test_support.h"
-#include "sim/sim_d2xx.h"
-#include "sim/sim_options.h"
+#include "sim_window_support.h"
 
 #include <QAction>
 #include <QCoreApplication>
@@ -16,58 +14,6 @@
 
 namespace qs40::testing {
 namespace {
-
-// Generous: the machine may be busy. A test that passes never waits this long.
-constexpr int kDeadlineMs = 30000;
-
-sim::SimOptions simOptions(const char* text = "sim:variant=63") {
-    std::string error;
-    auto options = sim::parseSimDeviceText(text, &error);
-    EXPECT_TRUE(options) << error;
-    return *options;
-}
-
-class SimWindow {
-public:
-    explicit SimWindow(std::int32_t variant = 63, const char* device = "sim:variant=63")
-        : d2xx(simOptions(device)) {
-        application();
-        StartOptions options;
-        options.executablePath = "/opt/qs40/bin/qs40";
-        options.variant = variant;
-        options.russian = false;
-        window = std::make_unique<TQS4003MFrm>(std::move(options), d2xx, &ui);
-        window->show();
-    }
-
-    // Serves the event loop until done() holds or the deadline passes.
-    template <class F> bool waitFor(F done) {
-        const QDeadlineTimer deadline(kDeadlineMs);
-        while (!done()) {
-            if (deadline.hasExpired())
-                return false;
-            QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-        }
-        return true;
-    }
-    bool connected() {
-        return waitFor([this] { return window->linkState().linkUp.load(); });
-    }
-    template <class T = QObject> T* find(const char* name) const {
-        return window->findChild<T*>(QString::fromLatin1(name));
-    }
-    void click(const char* name) const { find<QAbstractButton>(name)->click(); }
-    void trigger(const char* name) const { find<QAction>(name)->trigger(); }
-    sim::InstrumentSettings instrument() {
-        sim::InstrumentSettings s{};
-        d2xx.withInstrument(0, [&](sim::Instrument& i) { s = i.settings(); });
-        return s;
-    }
-
-    sim::SimD2xx d2xx;
-    ScriptedUi ui;
-    std::unique_ptr<TQS4003MFrm> window;
-};
 
 TEST(WindowAcquisition, FirstPaintOpensTheInstrumentAndLoadsTheFpga) {
     SimWindow w;

@@ -4,10 +4,8 @@
 // afterwards the front panel's parameters are the instrument's again.
 #include "dialogs/calibration_form.h"
 #include "dialogs/time_calibrate_form.h"
-#include "main_window_test_support.h"
 #include "scope/zero_calibration.h"
-#include "sim/sim_d2xx.h"
-#include "sim/sim_options.h"
+#include "sim_window_support.h"
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
@@ -21,48 +19,30 @@
 namespace qs40::testing {
 namespace {
 
-constexpr int kDeadlineMs = 30000;
+// What a calibration stores goes into `saved`; it is built before the window and goes after it.
+struct SavedConfigurations {
+    std::vector<ScopeState> saved;
+};
 
-sim::SimOptions simOptions(const std::string& text) {
-    std::string error;
-    auto options = sim::parseSimDeviceText(text, &error);
-    EXPECT_TRUE(options) << error;
-    return *options;
-}
-
-class CalibrationWindow {
+class CalibrationWindow : private SavedConfigurations, public SimWindow {
 public:
-    CalibrationWindow(std::int32_t variant, const std::string& device) : d2xx(simOptions(device)) {
-        application();
-        StartOptions options;
-        options.executablePath = "/opt/qs40/bin/qs40";
-        options.variant = variant;
-        options.russian = false;
-        options.loadConfiguration = [this](ScopeState& s, const std::string&, bool) {
-            s.System.TDC_Clbr = true;
-            return ConfigReadResult{};
-        };
-        options.saveConfiguration = [this](const ScopeState& s, const std::string&) {
-            saved.push_back(s);
-        };
-        window = std::make_unique<TQS4003MFrm>(std::move(options), d2xx, &ui);
-        window->show();
-    }
-    template <class F> bool waitFor(F done) {
-        const QDeadlineTimer deadline(kDeadlineMs);
-        while (!done()) {
-            if (deadline.hasExpired())
-                return false;
-            QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-        }
-        return true;
-    }
-    bool connected() {
+    CalibrationWindow(std::int32_t variant, const std::string& device)
+        : SimWindow(variant, device, [this](StartOptions& options) {
+              options.loadConfiguration = [](ScopeState& s, const std::string&, bool) {
+                  s.System.TDC_Clbr = true;
+                  return ConfigReadResult{};
+              };
+              options.saveConfiguration = [this](const ScopeState& s, const std::string&) {
+                  saved.push_back(s);
+              };
+          }) {}
+    using SavedConfigurations::saved;
+
+    // The instrument has identified itself: the calibration check can tell its variant.
+    bool identified() {
         return waitFor([this] { return window->linkState().report.get().versionsValid; });
     }
-    QAction* action(const char* name) const {
-        return window->findChild<QAction*>(QString::fromLatin1(name));
-    }
+
     // Opens the item's form and runs `drive` on it once it is shown.
     template <class Form> bool open(const char* item, std::function<void(Form&)> drive) {
         bool shown = false;
@@ -76,16 +56,6 @@ public:
         action(item)->trigger();
         return shown;
     }
-    sim::InstrumentSettings instrument() {
-        sim::InstrumentSettings s{};
-        d2xx.withInstrument(0, [&](sim::Instrument& i) { s = i.settings(); });
-        return s;
-    }
-
-    sim::SimD2xx d2xx;
-    ScriptedUi ui;
-    std::vector<ScopeState> saved;
-    std::unique_ptr<TQS4003MFrm> window;
 };
 
 QString labelText(QWidget& form, const char* name) {
@@ -97,7 +67,7 @@ QPushButton* button(QWidget& form, const char* name) {
 
 TEST(WindowCalibration, ZeroCalibrationOkStoresTheInstrumentsCoefficients) {
     CalibrationWindow w(31, "sim:variant=31,pace=fast,a1=off,a2=off");
-    ASSERT_TRUE(w.connected());
+    ASSERT_TRUE(w.identified());
     const ScopeState before = w.window->state();
     const bool shown = w.open<CalibrationForm>("Menu_ZeroCalibrate", [&](CalibrationForm& f) {
         EXPECT_EQ(f.objectName(), "TForm_ZeroCalibrate");
@@ -137,7 +107,7 @@ TEST(WindowCalibration, ZeroCalibrationOkStoresTheInstrumentsCoefficients) {
 
 TEST(WindowCalibration, CancelAfterASuccessfulRunPutsTheOldCoefficientsBack) {
     CalibrationWindow w(31, "sim:variant=31,pace=fast,a1=off,a2=off");
-    ASSERT_TRUE(w.connected());
+    ASSERT_TRUE(w.identified());
     const auto before = zeroCoefficients(w.window->state());
     ASSERT_TRUE(w.open<CalibrationForm>("Menu_ZeroCalibrate", [&](CalibrationForm& f) {
         f.startButton()->click();
@@ -153,7 +123,7 @@ TEST(WindowCalibration, EscapeOrTheTitleBarEndAWaitingPassAtOnce) {
         SCOPED_TRACE(escape ? "Escape" : "title bar");
         // Without frames (nothing runs at the slowest pace) the pass would wait for ever.
         CalibrationWindow w(31, "sim:variant=31,a1=off,a2=off");
-        ASSERT_TRUE(w.connected());
+        ASSERT_TRUE(w.identified());
         const auto before = zeroCoefficients(w.window->state());
         ASSERT_TRUE(w.open<CalibrationForm>("Menu_ZeroCalibrate", [&](CalibrationForm& f) {
             QTimer::singleShot(200, &f, [&f, escape] {
@@ -173,7 +143,7 @@ TEST(WindowCalibration, EscapeOrTheTitleBarEndAWaitingPassAtOnce) {
 
 TEST(WindowCalibration, AnUnplugDuringAPassFailsAndThePanelComesBack) {
     CalibrationWindow w(31, "sim:variant=31,a1=off,a2=off");
-    ASSERT_TRUE(w.connected());
+    ASSERT_TRUE(w.identified());
     const auto before = zeroCoefficients(w.window->state());
     w.ui.defaultAnswer = BoxAnswer::No; // no recovery
     ASSERT_TRUE(w.open<CalibrationForm>("Menu_ZeroCalibrate", [&](CalibrationForm& f) {
@@ -204,7 +174,7 @@ TEST(WindowCalibration, WithoutAnInstrumentNoFormOpens) {
 
 TEST(WindowCalibration, AnInstrumentOfAnotherVariantRebuildsTheInterfaceFirst) {
     CalibrationWindow w(63, "sim:variant=28,pace=fast,a1=off");
-    ASSERT_TRUE(w.connected());
+    ASSERT_TRUE(w.identified());
     ASSERT_TRUE(w.open<CalibrationForm>("Menu_ZeroCalibrate", [&](CalibrationForm& f) {
         EXPECT_EQ(w.window->state().System.Device_Type_Code, 28);
         EXPECT_FALSE(w.window->state().Common.CH_A2) << "no A2 on this variant";
@@ -219,7 +189,7 @@ TEST(WindowCalibration, TheFrequencyMeterBarMovesTheReadingWhileTheFormIsOpen) {
     for (const bool ok : {true, false}) {
         SCOPED_TRACE(ok ? "OK" : "Cancel");
         CalibrationWindow w(31, "sim:variant=31,pace=fast,a1=sine:1M");
-        ASSERT_TRUE(w.connected());
+        ASSERT_TRUE(w.identified());
         w.window->findChild<QAbstractButton*>("SpeedButton_Run")->click();
         const auto frameTime = [&] {
             FrameSets& frames = w.window->frames();
@@ -254,7 +224,7 @@ TEST(WindowCalibration, TdcOkWritesTheConstantsAndCancelWritesNothing) {
     for (const bool ok : {true, false}) {
         SCOPED_TRACE(ok ? "OK" : "Cancel");
         CalibrationWindow w(31, "sim:variant=31,pace=fast,d1=gen,d2=gen");
-        ASSERT_TRUE(w.connected());
+        ASSERT_TRUE(w.identified());
         EXPECT_TRUE(w.action("Menu_TDCCalibrate")->isVisible());
         EXPECT_TRUE(w.action("Menu_TDCCalibrate")->isEnabled());
         ASSERT_TRUE(w.waitFor([&] { return w.window->linkState().report.get().tdcValid; }));

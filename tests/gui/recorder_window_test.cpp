@@ -3,9 +3,7 @@
 // frames go on being drawn.
 #include "dialogs/recorder_form.h"
 #include "files/recorder_companion.h"
-#include "main_window_test_support.h"
-#include "sim/sim_d2xx.h"
-#include "sim/sim_options.h"
+#include "sim_window_support.h"
 
 #include <QAction>
 #include <QCoreApplication>
@@ -21,39 +19,11 @@
 namespace qs40::testing {
 namespace {
 
-constexpr int kDeadlineMs = 30000;
-
-class RecorderWindow {
+class RecorderWindow : public SimWindow {
 public:
     explicit RecorderWindow(const char* device = "sim:variant=63,pace=fast")
-        : d2xx(options(device)) {
-        application();
-        StartOptions o;
-        o.executablePath = "/opt/qs40/bin/qs40";
-        o.variant = 63;
-        o.russian = false;
-        window = std::make_unique<TQS4003MFrm>(std::move(o), d2xx, &ui);
-        window->show();
-    }
-    static sim::SimOptions options(const char* device) {
-        std::string error;
-        auto o = sim::parseSimDeviceText(device, &error);
-        EXPECT_TRUE(o) << error;
-        return *o;
-    }
-    template <class F> bool waitFor(F done, int ms = kDeadlineMs) {
-        const QDeadlineTimer deadline(ms);
-        while (!done()) {
-            if (deadline.hasExpired())
-                return false;
-            QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-        }
-        return true;
-    }
-    template <class T = QObject> T* find(const char* name) const {
-        return window->findChild<T*>(QString::fromLatin1(name));
-    }
-    void click(const char* name) const { find<QAbstractButton>(name)->click(); }
+        : SimWindow(63, device) {}
+
     // A slow roll without trigger, running.
     void slowRoll(const char* timeDiv = "SpeedButton_100mS") {
         click(timeDiv);
@@ -64,10 +34,6 @@ public:
         if (!window->state().Run.runDown)
             click("SpeedButton_Run");
     }
-
-    sim::SimD2xx d2xx;
-    ScriptedUi ui;
-    std::unique_ptr<TQS4003MFrm> window;
 };
 
 TEST(RecorderWindow, RefusedUnlessASlowRollWithoutTriggerRuns) {
@@ -81,7 +47,7 @@ TEST(RecorderWindow, RefusedUnlessASlowRollWithoutTriggerRuns) {
     };
     for (const auto& c : cases) {
         RecorderWindow w;
-        ASSERT_TRUE(w.waitFor([&] { return w.window->linkState().linkUp.load(); }));
+        ASSERT_TRUE(w.connected());
         w.slowRoll();
         c.spoil(w);
         w.ui.boxes.clear();
@@ -97,7 +63,7 @@ TEST(RecorderWindow, RefusedUnlessASlowRollWithoutTriggerRuns) {
 TEST(RecorderWindow, RecordsWhileTheFramesGoOnAndStopsOnYes) {
     RecorderWindow w;
     QTemporaryDir dir;
-    ASSERT_TRUE(w.waitFor([&] { return w.window->linkState().linkUp.load(); }));
+    ASSERT_TRUE(w.connected());
     w.slowRoll();
     ASSERT_TRUE(w.waitFor([&] { return w.window->framesDrawnTotal() >= 2; }));
     const std::string bin = dir.path().toStdString() + "/rec.bin";
@@ -136,7 +102,7 @@ TEST(RecorderWindow, APowerFailureEndsTheRecordingWithTheCompanionSayingWhy) {
     // Every few seconds, so that one falls inside the recording however long the start took.
     RecorderWindow w("sim:variant=63,pace=fast,fault=power,at=4s,every=6s");
     QTemporaryDir dir;
-    ASSERT_TRUE(w.waitFor([&] { return w.window->linkState().linkUp.load(); }));
+    ASSERT_TRUE(w.connected());
     w.slowRoll();
     ASSERT_TRUE(w.waitFor([&] { return w.window->framesDrawnTotal() >= 2; }));
     const std::string bin = dir.path().toStdString() + "/rec.bin";
