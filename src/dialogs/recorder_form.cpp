@@ -176,12 +176,8 @@ void TForm_Recorder::Button_StartClick() {
     const RecorderFrameFacts facts =
         context_.lastFrame ? context_.lastFrame() : RecorderFrameFacts{};
     session_->rebuildInfo(facts);
-    if (!facts.sampleStep) {
-        showInfo();
-        showState();
-        return;
-    }
-    session_->start(fileEdit_->text().toStdString(), facts);
+    if (facts.sampleStep) // nothing starts before a frame has told the sample step
+        session_->start(fileEdit_->text().toStdString(), facts);
     showInfo();
     showState();
 }
