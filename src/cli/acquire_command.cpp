@@ -7,7 +7,6 @@
 #include "cli/exit_codes.h"
 #include "cli/instrument_run.h"
 #include "cli/model_setup.h"
-#include "device/link/fpga_image.h"
 #include "files/config_io.h"
 #include "files/config_location.h"
 #include "files/config_read.h"
@@ -22,7 +21,6 @@
 #include "files/settings_file.h"
 #include "scope/variant.h"
 #include "scope/variant_controls.h"
-#include "sim/device_choice.h"
 
 #include <array>
 #include <functional>
@@ -333,19 +331,14 @@ int runAcquire(const CliOptions& o, std::ostream& out, std::ostream& err,
     if (const int code = checkCompanionsFree(o, err); code != kExitOk)
         return code;
 
-    FpgaImage image = findFpgaImage({}, env.executable.parent_path());
-    if (!image.ok())
-        return failure(err, kExitBadInput, image.error);
-    std::string error;
-    const std::unique_ptr<D2xx> d2xx = makeD2xx(deviceTextOrDefault(o.device), error);
-    if (!d2xx)
-        return failure(err, kExitUsage, error);
-
-    // The run goes (and with it the handle) before the device it uses.
-    auto run = std::make_unique<InstrumentRun>(*d2xx, ui, *model, std::move(image.bytes), caption);
-    if (const int code = acquireFrames(o, configuration, *model, *run, ui, err); code != kExitOk)
+    InstrumentConnection instrument;
+    if (const int code = connectInstrument(o, env, ui, *model, caption, instrument, err);
+        code != kExitOk)
         return code;
-    FrameSets& frames = run->frames();
+    InstrumentRun& run = *instrument.run;
+    if (const int code = acquireFrames(o, configuration, *model, run, ui, err); code != kExitOk)
+        return code;
+    FrameSets& frames = run.frames();
     {
         std::lock_guard lock(frames.mutex);
         describeFrame(frames.current->header, out);

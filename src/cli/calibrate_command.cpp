@@ -10,7 +10,6 @@
 #include "cli/instrument_run.h"
 #include "cli/model_setup.h"
 #include "device/acquisition/calibration_passes.h"
-#include "device/link/fpga_image.h"
 #include "files/config_io.h"
 #include "files/config_location.h"
 #include "files/config_read.h"
@@ -22,7 +21,6 @@
 #include "scope/variant.h"
 #include "scope/variant_controls.h"
 #include "scope/zero_calibration.h"
-#include "sim/device_choice.h"
 
 #include <cmath>
 #include <cstdio>
@@ -114,25 +112,21 @@ public:
     Instrument(const CliOptions& o, CliUi& ui, ScopeModel& model, const Configuration& c)
         : o_(o), ui_(ui), model_(model), configuration_(c) {}
     ~Instrument() {
-        if (run_)
-            run_->shutDown();
+        if (connection_.run)
+            connection_.run->shutDown();
     }
 
-    int open(std::ostream& err, const std::string& caption, const fs::path& folder) {
-        FpgaImage image = findFpgaImage({}, folder);
-        if (!image.ok())
-            return failure(err, kExitBadInput, image.error);
-        std::string error;
-        d2xx_ = makeD2xx(deviceTextOrDefault(o_.device), error);
-        if (!d2xx_)
-            return failure(err, kExitUsage, error);
-        run_ =
-            std::make_unique<InstrumentRun>(*d2xx_, ui_, model_, std::move(image.bytes), caption);
-        if (run_->open() != FT_OK)
+    int open(const CliEnvironment& env, std::ostream& err) {
+        if (const int code = connectInstrument(o_, env, ui_, model_,
+                                               applicationTitle(env.executable), connection_, err);
+            code != kExitOk)
+            return code;
+        InstrumentRun& run = *connection_.run;
+        if (run.open() != FT_OK)
             return kExitDevice; // the USB error box said why
-        run_->start();          // Run and Single up: the FPGA is loaded, nothing is acquired
-        const WaitResult r = run_->waitUntil([&] { return run_->instrumentVariant().has_value(); },
-                                             InstrumentRun::Clock::now() + o_.timeout);
+        run.start();            // Run and Single up: the FPGA is loaded, nothing is acquired
+        const WaitResult r = run.waitUntil([&] { return run.instrumentVariant().has_value(); },
+                                           InstrumentRun::Clock::now() + o_.timeout);
         if (r.outcome == WaitOutcome::LinkFailed)
             return failure(err, kExitDevice, r.reason);
         if (r.outcome == WaitOutcome::TimedOut)
@@ -140,22 +134,22 @@ public:
                            "time-out: the instrument did not come up within " + o_.timeoutText +
                                " s");
         // The calibration check: the instrument's own variant decides.
-        const std::int32_t code = *run_->instrumentVariant();
+        const std::int32_t code = *run.instrumentVariant();
         if (code != model_.state.System.Device_Type_Code) {
             err << "qs40-cli: the instrument is a " << variantText(code)
                 << ": its part of the configuration is used\n";
             setUpModel(configuration_.ini, code, {}, model_, ui_);
-            run_->apply();
+            run.apply();
         }
         return kExitOk;
     }
 
-    InstrumentRun& run() { return *run_; }
+    InstrumentRun& run() { return *connection_.run; }
 
     // The passes: served on this thread, the link probed once a second as the window's
     // watchdog does; a pass without its frames fails after the time-out.
     std::unique_ptr<SessionCalibrationPasses> passes() {
-        AcquisitionSession& session = run_->session();
+        AcquisitionSession& session = run().session();
         CalibrationPassSetup setup;
         setup.timeout = o_.timeout;
         setup.idle = [&session,
@@ -175,8 +169,7 @@ private:
     CliUi& ui_;
     ScopeModel& model_;
     const Configuration& configuration_;
-    std::unique_ptr<D2xx> d2xx_;
-    std::unique_ptr<InstrumentRun> run_; // goes before the device it uses
+    InstrumentConnection connection_;
 };
 
 int passFailure(const SessionCalibrationPasses& passes, const CliOptions& o, std::ostream& err,
@@ -347,9 +340,7 @@ int runCalibrate(const CliOptions& o, std::ostream& out, std::ostream& err,
         return calibrateFrequency(o, nullptr, *model, configuration, ui, out, err);
 
     Instrument instrument(o, ui, *model, configuration);
-    if (const int code =
-            instrument.open(err, applicationTitle(env.executable), env.executable.parent_path());
-        code != kExitOk)
+    if (const int code = instrument.open(env, err); code != kExitOk)
         return code;
     model->state.Common.Russian = false;
     switch (*o.calibration) {

@@ -2,12 +2,14 @@
 
 #include "cli/cli_commands.h"
 #include "cli/exit_codes.h"
+#include "device/link/fpga_image.h"
 #include "files/config_io.h"
 #include "files/config_location.h"
 #include "files/config_read.h"
 #include "files/config_texts.h"
 #include "files/settings_file.h"
 #include "scope/variant_controls.h"
+#include "sim/device_choice.h"
 
 #include <filesystem>
 
@@ -66,6 +68,21 @@ bool setUpModel(const IniFile& configuration, std::optional<std::int32_t> varian
     applyServiceSwitches(state, model.view);
     applyVariantControls(state, model.view);
     return settingsFile.empty() || openSettings(state, ui, settingsFile); // a box says why not
+}
+
+int connectInstrument(const CliOptions& o, const CliEnvironment& env, Ui& ui, ScopeModel& model,
+                      const std::string& caption, InstrumentConnection& connection,
+                      std::ostream& err) {
+    FpgaImage image = findFpgaImage({}, env.executable.parent_path());
+    if (!image.ok())
+        return failure(err, kExitBadInput, image.error);
+    std::string error;
+    connection.d2xx = makeD2xx(deviceTextOrDefault(o.device), error);
+    if (!connection.d2xx)
+        return failure(err, kExitUsage, error);
+    connection.run = std::make_unique<InstrumentRun>(*connection.d2xx, ui, model,
+                                                     std::move(image.bytes), caption);
+    return kExitOk;
 }
 
 } // namespace qs40::cli

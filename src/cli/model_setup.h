@@ -1,13 +1,16 @@
-// What the commands that run the instrument from a settings file share: the configuration file
-// read as the window reads it, and the front panel set up from it and the settings.
+// What the commands that run the instrument share: the configuration file read as the window
+// reads it, the front panel set up from it and the settings, and the instrument named on the
+// command line with the run over it.
 #pragma once
 
 #include "cli/cli_options.h"
 #include "cli/instrument_run.h"
+#include "device/d2xx/d2xx.h"
 #include "files/ini_file.h"
 #include "scope/ui_port.h"
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <ostream>
 #include <string>
@@ -30,5 +33,18 @@ int loadConfiguration(const CliOptions& o, const CliEnvironment& env, IniFile& c
 // said why).
 bool setUpModel(const IniFile& configuration, std::optional<std::int32_t> variant,
                 const std::string& settingsFile, ScopeModel& model, Ui& ui);
+
+// The device the command line names and the run over it, with the FPGA image from beside the
+// program. The run goes (and with it the handle) before the device it uses.
+struct InstrumentConnection {
+    std::unique_ptr<D2xx> d2xx;
+    std::unique_ptr<InstrumentRun> run;
+};
+
+// Nothing is opened yet. Exit status: kExitBadInput without a usable FPGA image, kExitUsage for
+// a device text that names no device.
+int connectInstrument(const CliOptions& o, const CliEnvironment& env, Ui& ui, ScopeModel& model,
+                      const std::string& caption, InstrumentConnection& connection,
+                      std::ostream& err);
 
 } // namespace qs40::cli

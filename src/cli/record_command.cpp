@@ -8,7 +8,6 @@
 #include "cli/instrument_run.h"
 #include "cli/model_setup.h"
 #include "cli/record_signals.h"
-#include "device/link/fpga_image.h"
 #include "files/config_io.h"
 #include "files/config_location.h"
 #include "files/config_read.h"
@@ -20,7 +19,6 @@
 #include "scope/control_rules.h"
 #include "scope/variant.h"
 #include "scope/variant_controls.h"
-#include "sim/device_choice.h"
 
 #include <chrono>
 #include <cstdio>
@@ -174,30 +172,26 @@ int runRecord(const CliOptions& o, std::ostream& out, std::ostream& err,
     if (!slowTimeBase(model->state))
         return refusal(err);
 
-    FpgaImage image = findFpgaImage({}, env.executable.parent_path());
-    if (!image.ok())
-        return failure(err, kExitBadInput, image.error);
-    std::string error;
-    const std::unique_ptr<D2xx> d2xx = makeD2xx(deviceTextOrDefault(o.device), error);
-    if (!d2xx)
-        return failure(err, kExitUsage, error);
-
-    // The run goes (and with it the handle) before the device it uses. Its thread writes
-    // through the recorder, so the thread is stopped before the recorder goes.
-    auto run = std::make_unique<InstrumentRun>(*d2xx, ui, *model, std::move(image.bytes), caption);
+    // The run's thread writes through the recorder, so the thread is stopped before the
+    // recorder goes.
+    InstrumentConnection instrument;
+    if (const int code = connectInstrument(o, env, ui, *model, caption, instrument, err);
+        code != kExitOk)
+        return code;
+    InstrumentRun& run = *instrument.run;
     RecorderSettings settings;
     settings.russian = model->state.russian();
     settings.askBeforeReplacing = false; // the file named on the command line is replaced
-    RecorderSession recorder(run->recorder(), ui, settings);
-    run->setRecorderWriter(recorder.writer());
+    RecorderSession recorder(run.recorder(), ui, settings);
+    run.setRecorderWriter(recorder.writer());
 
-    Recording recording{o, configuration, *model, *run, recorder, ui, out, err, {}};
+    Recording recording{o, configuration, *model, run, recorder, ui, out, err, {}};
     int code = recording.bringUp();
     if (code == kExitOk)
         code = recording.record();
     if (code != kExitDevice)
-        run->stopRunning();
-    run->shutDown();
+        run.stopRunning();
+    run.shutDown();
     return code;
 }
 
