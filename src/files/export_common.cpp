@@ -3,6 +3,8 @@
 #include "display/unit_format.h"
 #include "files/file_box_texts.h"
 
+#include <mutex>
+
 namespace qs40 {
 
 std::string timeStepText(const FrameHeader& header, std::string_view decimalSeparator) {
@@ -11,6 +13,27 @@ std::string timeStepText(const FrameHeader& header, std::string_view decimalSepa
 
 std::string voltageStepText(std::int32_t voltsPerDivision, std::string_view decimalSeparator) {
     return fmt(voltsPerDivision * 0.03125, UnitKind::Voltage, -4, decimalSeparator);
+}
+
+std::optional<std::string> chooseExportFile(ExportContext& context, const FileDialogTexts& dialog,
+                                            const std::function<bool(const FrameHeader&)>& hasData,
+                                            ExportResult& ended) {
+    FileCommandContext& files = context.files;
+    bool found = false;
+    {
+        std::lock_guard lock(files.frames.mutex);
+        found = hasData(files.frames.current->header);
+    }
+    if (!found) {
+        files.ui.messageBox(dialog.title, noDataText(files.state.russian()), BoxIcon::Stop,
+                            BoxButtons::Ok);
+        ended = ExportResult::NoData;
+        return std::nullopt;
+    }
+    std::optional<std::string> path = chooseSaveFile(files.ui, files.state.Session, dialog);
+    if (!path)
+        ended = ExportResult::Cancelled;
+    return path;
 }
 
 bool writeExportFile(ExportContext& context, const std::string& caption, const std::string& path,

@@ -1,11 +1,14 @@
-// What the three exports share: their context, the step texts they print and the writing of
-// the chosen file with the box that reports a failure.
+// What the exports share: their context, the step texts they print, the no-data box and save
+// dialog they start with, and the writing of the chosen file with the box that reports a failure.
 #pragma once
 
 #include "files/data_file_format.h"
 #include "files/file_command_context.h"
+#include "files/file_dialogs.h"
 #include "files/file_replace.h"
 
+#include <functional>
+#include <optional>
 #include <string>
 
 namespace qs40 {
@@ -30,6 +33,13 @@ inline constexpr std::string_view kCrLf = "\r\n";
 std::string timeStepText(const FrameHeader& header, std::string_view decimalSeparator);
 // The voltage of one sample code: volts per division / 32, four significant digits.
 std::string voltageStepText(std::int32_t voltsPerDivision, std::string_view decimalSeparator);
+
+// The first steps of an export of the current frame: when hasData finds nothing to export in
+// the frame's header, the stop box "No data for writing." (`ended` is NoData); else the save
+// dialog (`ended` is Cancelled when it is closed). The chosen path otherwise.
+std::optional<std::string> chooseExportFile(ExportContext& context, const FileDialogTexts& dialog,
+                                            const std::function<bool(const FrameHeader&)>& hasData,
+                                            ExportResult& ended);
 
 // Writes the file; on failure shows the stop box with the given caption: the name, "Can't open
 // file for writing." when it could not be opened, and the system's reason.

@@ -88,20 +88,14 @@ ExportResult exportRawChannel(ExportContext& context, RawChannel channel) {
     FileCommandContext& files = context.files;
     const bool ru = files.state.russian();
     const std::string title = rawDialogTitle(channel, files.state.System.Device_Type_Code, ru);
-    FrameHeader header;
-    {
-        std::lock_guard lock(files.frames.mutex);
-        header = files.frames.current->header;
-    }
-    if (!hasRawExportData(header, channel)) {
-        files.ui.messageBox(title, noDataText(ru), BoxIcon::Stop, BoxButtons::Ok);
-        return ExportResult::NoData;
-    }
-    const auto path = chooseSaveFile(
-        files.ui, files.state.Session,
-        {title, pick(ru, "Binary File (*.bin)|*.bin", "Двоичный файл (*.bin)|*.bin"), ".bin"});
+    ExportResult ended{};
+    const auto path = chooseExportFile(
+        context,
+        {title, pick(ru, "Binary File (*.bin)|*.bin", "Двоичный файл (*.bin)|*.bin"), ".bin"},
+        [channel](const FrameHeader& h) { return hasRawExportData(h, channel); }, ended);
     if (!path)
-        return ExportResult::Cancelled;
+        return ended;
+    FrameHeader header;
     std::string bytes;
     {
         std::lock_guard lock(files.frames.mutex);

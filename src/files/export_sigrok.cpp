@@ -87,20 +87,12 @@ ExportResult exportSigrok(ExportContext& context) {
     FileCommandContext& files = context.files;
     const bool ru = files.state.russian();
     const std::string title = pick(ru, "Save sigrok Session", "Сохранение сеанса sigrok");
-    bool hasData = false;
-    {
-        std::lock_guard lock(files.frames.mutex);
-        hasData = hasSigrokExportData(files.frames.current->header);
-    }
-    if (!hasData) {
-        files.ui.messageBox(title, noDataText(ru), BoxIcon::Stop, BoxButtons::Ok);
-        return ExportResult::NoData;
-    }
-    const auto path = chooseSaveFile(
-        files.ui, files.state.Session,
-        {title, pick(ru, "sigrok Session (*.sr)|*.sr", "Сеанс sigrok (*.sr)|*.sr"), ".sr"});
+    ExportResult ended{};
+    const auto path = chooseExportFile(
+        context, {title, pick(ru, "sigrok Session (*.sr)|*.sr", "Сеанс sigrok (*.sr)|*.sr"), ".sr"},
+        hasSigrokExportData, ended);
     if (!path)
-        return ExportResult::Cancelled;
+        return ended;
     SigrokSession session;
     {
         std::lock_guard lock(files.frames.mutex);

@@ -82,20 +82,12 @@ ExportResult exportText(ExportContext& context) {
     FileCommandContext& files = context.files;
     const bool ru = files.state.russian();
     const std::string title = pick(ru, "Save Text", "Сохранение текстового файла");
-    bool hasData = false;
-    {
-        std::lock_guard lock(files.frames.mutex);
-        hasData = hasTextExportData(files.frames.current->header);
-    }
-    if (!hasData) {
-        files.ui.messageBox(title, noDataText(ru), BoxIcon::Stop, BoxButtons::Ok);
-        return ExportResult::NoData;
-    }
-    const auto path =
-        chooseSaveFile(files.ui, files.state.Session,
-                       {title, pick(ru, "Text File (*.txt)|*.txt", "Текст (*.txt)|*.txt"), ".txt"});
+    ExportResult ended{};
+    const auto path = chooseExportFile(
+        context, {title, pick(ru, "Text File (*.txt)|*.txt", "Текст (*.txt)|*.txt"), ".txt"},
+        hasTextExportData, ended);
     if (!path)
-        return ExportResult::Cancelled;
+        return ended;
     std::string text;
     {
         std::lock_guard lock(files.frames.mutex);

@@ -133,20 +133,13 @@ ExportResult exportVcd(ExportContext& context) {
     FileCommandContext& files = context.files;
     const bool ru = files.state.russian();
     const std::string title = pick(ru, "Save VCD", "Сохранение VCD");
-    bool hasData = false;
-    {
-        std::lock_guard lock(files.frames.mutex);
-        hasData = hasVcdExportData(files.frames.current->header);
-    }
-    if (!hasData) {
-        files.ui.messageBox(title, noDataText(ru), BoxIcon::Stop, BoxButtons::Ok);
-        return ExportResult::NoData;
-    }
-    const auto path = chooseSaveFile(
-        files.ui, files.state.Session,
-        {title, pick(ru, "Value Change Dump (*.vcd)|*.vcd", "Файл VCD (*.vcd)|*.vcd"), ".vcd"});
+    ExportResult ended{};
+    const auto path = chooseExportFile(
+        context,
+        {title, pick(ru, "Value Change Dump (*.vcd)|*.vcd", "Файл VCD (*.vcd)|*.vcd"), ".vcd"},
+        hasVcdExportData, ended);
     if (!path)
-        return ExportResult::Cancelled;
+        return ended;
     std::string text;
     {
         std::lock_guard lock(files.frames.mutex);
